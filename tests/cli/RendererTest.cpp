@@ -1,0 +1,321 @@
+// diffrascope-render run as a user runs it, in a directory of its own, with
+// its pictures compared to the grey levels the core computes in this process.
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "StarImage.h"
+#include "Trace.h"
+
+namespace {
+
+using diffrascope::ScrollPositions;
+
+constexpr int kCentre = 128;         // centre pixel of the crop view
+constexpr int kFirstDarkRing = 6;    // pixels from the centre at 550 nm
+constexpr int kNearlyBlack = 10;     // the first dark ring is close to 0
+constexpr int kProcessTimeoutMs = 120000;
+const char *const kNoLightMessage = "0 による浮動小数点数除算.\n";
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class Renderer : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(folder_.isValid()); }
+
+    // Runs the renderer in the test's own folder.
+    Outcome Run(const QStringList &arguments) {
+        QProcess process;
+        process.setWorkingDirectory(folder_.path());
+        process.start(QStringLiteral(DIFFRASCOPE_RENDER_PATH), arguments);
+        EXPECT_TRUE(process.waitForFinished(kProcessTimeoutMs)) << arguments.join(' ').toStdString();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    QString Path(const QString &name) const { return folder_.filePath(name); }
+    QStringList Entries() const { return QDir(folder_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); }
+
+  private:
+    QTemporaryDir folder_;
+};
+
+// The PGM the renderer should write: grid element [i][j] at column i, row j.
+QByteArray CorePgm(const ScrollPositions &positions, std::int32_t n, bool fullView) {
+    diffrascope::SetTraceOutput(nullptr);
+    diffrascope::GridSize = n;
+    diffrascope::SizeChanged = 1;
+    QByteArray pixels;
+    std::int32_t side = fullView ? n : 256;
+    diffrascope::ComputeStarImage(positions, {}, [&](const std::int32_t *const *grey, std::int32_t size) {
+        std::int32_t first = size / 2 - side / 2;
+        for (std::int32_t row = 0; row < side; ++row) {
+            for (std::int32_t column = 0; column < side; ++column) {
+                pixels.append(static_cast<char>(grey[first + column][first + row]));
+            }
+        }
+    });
+    return QByteArrayLiteral("P5\n") + QByteArray::number(side) + ' ' + QByteArray::number(side) + "\n255\n" +
+           pixels;
+}
+
+QByteArray ReadFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Distance from the centre to the first grey level that is lower than both neighbours.
+int FirstMinimum(const QImage &picture, int dx, int dy) {
+    for (int step = 1; step < kCentre - 1; ++step) {
+        auto grey = [&](int s) { return qGray(picture.pixel(kCentre + s * dx, kCentre + s * dy)); };
+        if (grey(step) < grey(step - 1) && grey(step) <= grey(step + 1)) {
+            return step;
+        }
+    }
+    return -1;
+}
+
+TEST_F(Renderer, WritesTheDefaultStarImageWithAWhiteCentreAndTheFirstDarkRingSixPixelsOut) {
+    Outcome outcome = Run({"--output", "star.png"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.isEmpty()) << "the core's trace lines must not reach standard output";
+    QImage picture(Path("star.png"));
+    ASSERT_EQ(picture.format(), QImage::Format_Grayscale8);
+    ASSERT_EQ(picture.size(), QSize(256, 256));
+    EXPECT_EQ(qGray(picture.pixel(kCentre, kCentre)), 255);
+    for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+        EXPECT_EQ(FirstMinimum(picture, dx, dy), kFirstDarkRing) << "direction " << dx << ", " << dy;
+        EXPECT_LT(qGray(picture.pixel(kCentre + kFirstDarkRing * dx, kCentre + kFirstDarkRing * dy)), kNearlyBlack);
+    }
+}
+
+// A case name from the arguments: "--focus -0.5" becomes "focus_minus0point5".
+std::string CaseName(const std::vector<std::string> &arguments, std::size_t index) {
+    std::string name = arguments.empty() ? "no_arguments_" : "";
+    for (const std::string &argument : arguments) {
+        for (char c : argument.starts_with("--") ? argument.substr(2) : argument) {
+            bool plain = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            name += plain ? std::string(1, c) : c == '.' ? "point" : c == '-' ? "minus" : c == '+' ? "plus" : "_";
+        }
+        name += '_';
+    }
+    return name + std::to_string(index);
+}
+
+void PrintArguments(const std::vector<std::string> &arguments, std::ostream *out) {
+    for (const std::string &argument : arguments) {
+        *out << " '" << argument << "'";
+    }
+}
+
+struct GoodInput {
+    std::vector<std::string> arguments;
+    ScrollPositions positions; // what the arguments must become
+    std::int32_t gridSize;
+    bool fullView;
+};
+
+void PrintTo(const GoodInput &input, std::ostream *out) { PrintArguments(input.arguments, out); }
+
+class GoodInputs : public Renderer, public testing::WithParamInterface<GoodInput> {};
+
+TEST_P(GoodInputs, GiveThePgmOfTheCoreGreyLevelsForTheirPositionsOnStandardOutput) {
+    QStringList arguments{"--output", "-"};
+    for (const std::string &argument : GetParam().arguments) {
+        arguments << QString::fromStdString(argument);
+    }
+    Outcome outcome = Run(arguments);
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.isEmpty()) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out == CorePgm(GetParam().positions, GetParam().gridSize, GetParam().fullView))
+        << "the PGM differs from the core's grey levels";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Renderer, GoodInputs,
+    testing::Values(
+        GoodInput{{}, {0, 0, 0, 550}, 512, false},
+        GoodInput{{"--spherical", "0.3", "--grid", "256"}, {3, 0, 0, 550}, 256, false},
+        GoodInput{{"--spherical", "-10", "--focus", "50", "--grid", "256"}, {-100, 500, 0, 550}, 256, false},
+        GoodInput{{"--spherical=+9.90", "--focus=-50.0", "--grid=256"}, {99, -500, 0, 550}, 256, false},
+        GoodInput{{"--focus", ".5", "--obstruction", "99", "--wavelength", "300", "--grid", "256"},
+                  {0, 5, 99, 300}, 256, false},
+        GoodInput{{"--focus", "-2.", "--obstruction", "0100", "--wavelength", "440", "--grid", "512"},
+                  {0, -20, 100, 440}, 512, false},
+        GoodInput{{"--spherical", "-0.1", "--wavelength", "1000", "--view", "full", "--grid", "256"},
+                  {-1, 0, 0, 1000}, 256, true},
+        GoodInput{{"--spherical", "2.5", "--focus", "-4", "--obstruction", "30", "--view", "full"},
+                  {25, -40, 30, 550}, 512, true},
+        GoodInput{{"--focus", "7.3", "--obstruction", "20", "--grid", "1024"}, {0, 73, 20, 550}, 1024, false}),
+    [](const testing::TestParamInfo<GoodInput> &info) { return CaseName(info.param.arguments, info.index); });
+
+TEST_F(Renderer, WritesTheSameGreyPixelsToPngAndPgmFiles) {
+    QStringList parameters{"--spherical", "2.5", "--focus", "-4", "--obstruction", "30"};
+    QByteArray expected = CorePgm({25, -40, 30, 550}, 512, false);
+    QImage fromPgmHeader = QImage::fromData(expected, "PGM");
+    for (QString name : {"star.png", "star.pgm", "STAR.PNG", "Star.Pgm"}) {
+        Outcome outcome = Run(parameters + QStringList{"--output", name});
+        ASSERT_EQ(outcome.exitCode, 0) << name.toStdString() << ": " << outcome.err.toStdString();
+        EXPECT_TRUE(outcome.out.isEmpty()) << name.toStdString();
+        QImage picture(Path(name));
+        ASSERT_EQ(picture.format(), QImage::Format_Grayscale8) << name.toStdString();
+        EXPECT_EQ(picture, fromPgmHeader) << name.toStdString();
+    }
+    EXPECT_EQ(ReadFile(Path("star.pgm")), expected);
+}
+
+struct BadInput {
+    std::vector<std::string> arguments;
+    std::string named;    // the option the message must name
+    std::string accepted; // part of what the message says the option accepts
+};
+
+void PrintTo(const BadInput &input, std::ostream *out) { PrintArguments(input.arguments, out); }
+
+class BadInputs : public Renderer, public testing::WithParamInterface<BadInput> {};
+
+TEST_P(BadInputs, AreRefusedWithExitStatus2AMessageNamingTheOptionAndNoFile) {
+    QStringList arguments;
+    for (const std::string &argument : GetParam().arguments) {
+        arguments << QString::fromStdString(argument);
+    }
+    Outcome outcome = Run(arguments);
+    std::string message = outcome.err.toStdString();
+    EXPECT_EQ(outcome.exitCode, 2) << message;
+    EXPECT_NE(message.find(GetParam().named), std::string::npos) << message;
+    EXPECT_NE(message.find(GetParam().accepted), std::string::npos) << message;
+    EXPECT_TRUE(outcome.out.isEmpty());
+    EXPECT_TRUE(Entries().isEmpty()) << Entries().join(' ').toStdString();
+}
+
+BadInput BadValue(const std::string &option, const std::string &value, const std::string &accepted) {
+    return {{"--" + option, value, "--output", "star.png"}, "--" + option, accepted};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Renderer, BadInputs,
+    testing::Values(
+        BadValue("spherical", "0.25", "-10 to 10 waves in steps of 0.1"), BadValue("spherical", "10.1", "-10 to 10"),
+        BadValue("spherical", "-10.1", "-10 to 10"), BadValue("spherical", "nan", "-10 to 10"),
+        BadValue("spherical", "inf", "-10 to 10"), BadValue("spherical", "", "-10 to 10"),
+        BadValue("spherical", "1e400", "-10 to 10"), BadValue("spherical", "1e0", "-10 to 10"),
+        BadValue("spherical", "1x", "-10 to 10"), BadValue("spherical", " 1", "-10 to 10"),
+        BadValue("spherical", "0,5", "-10 to 10"), BadValue("spherical", ".", "-10 to 10"),
+        BadValue("spherical", "-", "-10 to 10"), BadValue("spherical", "1.2.3", "-10 to 10"),
+        BadValue("spherical", "99999999999999999999", "-10 to 10"),
+        BadValue("spherical", "0.10000000000000000001", "steps of 0.1"),
+        BadValue("focus", "50.1", "-50 to 50 waves"), BadValue("focus", "0.05", "steps of 0.1"),
+        BadValue("focus", "-50.01", "-50 to 50"), BadValue("obstruction", "33.5", "0 to 100 percent in whole steps"),
+        BadValue("obstruction", "-1", "0 to 100"), BadValue("obstruction", "101", "0 to 100"),
+        BadValue("wavelength", "299", "300 to 1000 nanometres"), BadValue("wavelength", "1001", "300 to 1000"),
+        BadValue("wavelength", "550.5", "300 to 1000"), BadValue("wavelength", "5.5e2", "300 to 1000"),
+        BadValue("grid", "128", "256, 512, 1024, 2048 or 4096"), BadValue("grid", "300", "256, 512"),
+        BadValue("grid", "8192", "256, 512"), BadValue("grid", "512.5", "256, 512"),
+        BadValue("grid", "abc", "256, 512"), BadValue("view", "middle", "crop or full"),
+        BadValue("view", "CROP", "crop or full"), BadValue("view", "", "crop or full"),
+        BadInput{{"--output", "star.jpg"}, "--output", ".png or .pgm"},
+        BadInput{{"--output", "star"}, "--output", ".png or .pgm"},
+        BadInput{{"--output", ""}, "--output", ".png or .pgm"},
+        BadInput{{}, "--output", ".png or .pgm"},
+        BadInput{{"--spherical", "1"}, "--output", ".png or .pgm"},
+        BadInput{{"--output", "a.png", "--output", "b.png"}, "--output", "more than once"},
+        BadInput{{"--spherical", "abc", "--spherical", "1", "--output", "star.png"}, "--spherical", "more than once"},
+        BadInput{{"--colour", "red", "--output", "star.png"}, "colour", "--help"},
+        BadInput{{"--output", "star.png", "--spherical"}, "--spherical", "--help"},
+        BadInput{{"--output", "star.png", "extra.png"}, "extra.png", "option"}),
+    [](const testing::TestParamInfo<BadInput> &info) { return CaseName(info.param.arguments, info.index); });
+
+TEST_F(Renderer, ReportsNoLightWithExitStatus1TheExactMessageAndNoPicture) {
+    for (QString output : {"star.png", "-"}) {
+        Outcome outcome = Run({"--obstruction", "100", "--wavelength", "550", "--output", output});
+        EXPECT_EQ(outcome.exitCode, 1) << output.toStdString();
+        EXPECT_EQ(outcome.err.toStdString(), kNoLightMessage);
+        EXPECT_TRUE(outcome.out.isEmpty()) << output.toStdString();
+        EXPECT_TRUE(Entries().isEmpty()) << output.toStdString();
+    }
+}
+
+TEST_F(Renderer, LeavesAnExistingFileAloneWhenItRefusesOrFails) {
+    const QByteArray kept = "an earlier picture";
+    QFile earlier(Path("star.png"));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write(kept);
+    earlier.close();
+    EXPECT_EQ(Run({"--spherical", "0.25", "--output", "star.png"}).exitCode, 2);
+    EXPECT_EQ(Run({"--obstruction", "100", "--output", "star.png"}).exitCode, 1);
+    EXPECT_EQ(ReadFile(Path("star.png")), kept);
+    EXPECT_EQ(Entries(), QStringList{"star.png"}) << "no half-written file may be left beside it";
+}
+
+TEST_F(Renderer, SaysWhyAWriteFailedWithExitStatus1AndLeavesNothingBehind) {
+    ASSERT_TRUE(QDir(Path("")).mkdir("folder.png"));
+    struct Case {
+        const char *output;
+        const char *reason;
+    };
+    for (Case failing : {Case{"missing/star.png", "does not exist"}, Case{"folder.png", "is a directory"},
+                         Case{"folder.png/deeper/star.pgm", "does not exist"}}) {
+        Outcome outcome = Run({"--grid", "256", "--output", failing.output});
+        EXPECT_EQ(outcome.exitCode, 1) << failing.output;
+        EXPECT_NE(outcome.err.indexOf(failing.output), -1) << outcome.err.toStdString();
+        EXPECT_NE(outcome.err.indexOf(failing.reason), -1) << outcome.err.toStdString();
+    }
+    EXPECT_EQ(Entries(), QStringList{"folder.png"});
+    EXPECT_TRUE(QDir(Path("folder.png")).isEmpty());
+}
+
+TEST_F(Renderer, SaysPermissionDeniedForALockedFolderOrAWriteProtectedPicture) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "the superuser may write anywhere";
+    }
+    const QByteArray kept = "a protected picture";
+    QFile protectedPicture(Path("protected.png"));
+    ASSERT_TRUE(protectedPicture.open(QIODevice::WriteOnly));
+    protectedPicture.write(kept);
+    protectedPicture.close();
+    protectedPicture.setPermissions(QFile::ReadOwner);
+    ASSERT_TRUE(QDir(Path("")).mkdir("locked"));
+    QFile::setPermissions(Path("locked"), QFile::ReadOwner | QFile::ExeOwner);
+
+    for (const char *output : {"locked/star.png", "protected.png"}) {
+        Outcome outcome = Run({"--grid", "256", "--output", output});
+        EXPECT_EQ(outcome.exitCode, 1) << output;
+        EXPECT_NE(outcome.err.indexOf("ermission denied"), -1) << outcome.err.toStdString();
+    }
+    QFile::setPermissions(Path("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(QDir(Path("locked")).isEmpty());
+    EXPECT_EQ(ReadFile(Path("protected.png")), kept);
+    EXPECT_EQ(Entries(), (QStringList{"locked", "protected.png"}));
+}
+
+TEST_F(Renderer, ShowsHelpWithEveryOptionAndExits0) {
+    Outcome outcome = Run({"--help"});
+    EXPECT_EQ(outcome.exitCode, 0);
+    for (const char *option : {"--spherical", "--focus", "--obstruction", "--wavelength", "--grid", "--view",
+                               "--output", "--version"}) {
+        EXPECT_NE(outcome.out.indexOf(option), -1) << option;
+    }
+}
+
+TEST_F(Renderer, PrintsVersion101AndExits0) {
+    Outcome outcome = Run({"--version"});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.out, "diffrascope-render 1.01\n");
+}
+
+} // namespace

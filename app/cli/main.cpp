@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <new>
 #include <optional>
 
 #include "Picture.h"
@@ -38,9 +39,11 @@ std::optional<QImage> ComputePicture(const RenderRequest &request, QString &erro
     } catch (const diffrascope::ComputationError &failure) {
         error = QString::fromUtf8(failure.what()) + QLatin1Char('.');
         return std::nullopt;
+    } catch (const std::bad_alloc &) {
+        picture = QImage();
     }
-    if (picture.isNull()) {
-        error = QStringLiteral("diffrascope-render: not enough memory for the picture.");
+    if (picture.isNull()) { // the picture itself did not fit: said as the core says it
+        error = QString::fromUtf8(diffrascope::kMemoryShortText) + QLatin1Char('.');
         return std::nullopt;
     }
     return picture;

@@ -39,10 +39,15 @@ class Renderer : public testing::Test {
     void SetUp() override { ASSERT_TRUE(folder_.isValid()); }
 
     // Runs the renderer in the test's own folder.
-    Outcome Run(const QStringList &arguments) {
+    Outcome Run(const QStringList &arguments) { return RunProgram(QStringLiteral(DIFFRASCOPE_RENDER_PATH), arguments); }
+
+    // Runs a shell command line in the test's own folder.
+    Outcome RunShell(const QString &commandLine) { return RunProgram(QStringLiteral("/bin/sh"), {"-c", commandLine}); }
+
+    Outcome RunProgram(const QString &program, const QStringList &arguments) {
         QProcess process;
         process.setWorkingDirectory(folder_.path());
-        process.start(QStringLiteral(DIFFRASCOPE_RENDER_PATH), arguments);
+        process.start(program, arguments);
         EXPECT_TRUE(process.waitForFinished(kProcessTimeoutMs)) << arguments.join(' ').toStdString();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
@@ -248,6 +253,20 @@ TEST_F(Renderer, ReportsNoLightWithExitStatus1TheExactMessageAndNoPicture) {
         EXPECT_TRUE(outcome.out.isEmpty()) << output.toStdString();
         EXPECT_TRUE(Entries().isEmpty()) << output.toStdString();
     }
+}
+
+TEST_F(Renderer, ReportsShortMemoryWithExitStatus1TheCoreMessageAndNoPicture) {
+    // 300 MB of address space holds the program and a 256 grid, not the 470 MB of a 4096 grid
+    auto runLimited = [&](const char *grid, const char *output) {
+        return RunShell(QStringLiteral("ulimit -v 300000 && exec \"%1\" --grid %2 --output %3")
+                            .arg(DIFFRASCOPE_RENDER_PATH, grid, output));
+    };
+    Outcome small = runLimited("256", "small.png");
+    ASSERT_EQ(small.exitCode, 0) << "the limit leaves no room for the program: " << small.err.toStdString();
+    Outcome large = runLimited("4096", "large.png");
+    EXPECT_EQ(large.exitCode, 1);
+    EXPECT_EQ(large.err.toStdString(), std::string(diffrascope::kMemoryShortText) + ".\n");
+    EXPECT_EQ(Entries(), QStringList{"small.png"});
 }
 
 TEST_F(Renderer, LeavesAnExistingFileAloneWhenItRefusesOrFails) {

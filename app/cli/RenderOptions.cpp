@@ -100,6 +100,23 @@ void AddOptions(QCommandLineParser &parser) {
                                         QStringLiteral("FILE")));
 }
 
+// Why a reading is no position of the option; empty when it is one.
+QString RefusalReason(const PositionReading &reading, const PositionOption &option) {
+    switch (reading.status) {
+    case PositionStatus::NotANumber:
+        return QStringLiteral("is not a number");
+    case PositionStatus::BetweenSteps:
+        return option.fractionDigits == 0 ? QStringLiteral("is not a whole number")
+                                          : QStringLiteral("is not a multiple of 0.1");
+    case PositionStatus::TooLarge:
+        return QStringLiteral("is out of range");
+    case PositionStatus::Whole:
+        break;
+    }
+    bool inRange = reading.position >= option.range.min && reading.position <= option.range.max;
+    return inRange ? QString() : QStringLiteral("is out of range");
+}
+
 // Fills the position of one optical value; the refusal text when it is not one.
 std::optional<QString> ReadOpticalValue(const QCommandLineParser &parser, const PositionOption &option,
                                         ScrollPositions &positions) {
@@ -109,26 +126,10 @@ std::optional<QString> ReadOpticalValue(const QCommandLineParser &parser, const 
     }
     QString text = parser.value(name);
     PositionReading reading = ReadPosition(text.toStdString(), option.fractionDigits);
-    QString reason;
-    switch (reading.status) {
-    case PositionStatus::NotANumber:
-        reason = QStringLiteral("is not a number");
-        break;
-    case PositionStatus::BetweenSteps:
-        reason = option.fractionDigits == 0 ? QStringLiteral("is not a whole number")
-                                            : QStringLiteral("is not a multiple of 0.1");
-        break;
-    case PositionStatus::TooLarge:
-        reason = QStringLiteral("is out of range");
-        break;
-    case PositionStatus::Whole:
-        if (reading.position < option.range.min || reading.position > option.range.max) {
-            reason = QStringLiteral("is out of range");
-        }
-        break;
-    }
+    QString reason = RefusalReason(reading, option);
     if (!reason.isEmpty()) {
-        return QStringLiteral("%1 '%2' %3; %1 accepts %4.").arg(Dashed(option.name), text, reason, AcceptedText(option));
+        return QStringLiteral("%1 '%2' %3; %1 accepts %4.")
+            .arg(Dashed(option.name), text, reason, AcceptedText(option));
     }
     positions.*option.field = reading.position;
     return std::nullopt;

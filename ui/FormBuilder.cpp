@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "Image.h"
+#include "ScrollBar.h"
 
 namespace diffrascope::ui {
 
@@ -77,13 +78,11 @@ QStyle *SquareThumbStyle() {
 }
 
 QWidget *MakeScrollBar(const ControlRow &row, QWidget *parent) {
-    auto *bar = new QScrollBar(Qt::Horizontal, parent);
+    auto *bar = new TScrollBar(parent);
     bar->setRange(row.range.min, row.range.max);
     bar->setValue(row.range.position);
     bar->setSingleStep(row.range.smallChange);
     bar->setPageStep(row.range.largeChange);
-    bar->setTracking(true); // every position of a dragged thumb counts as a change
-    bar->setFocusPolicy(Qt::StrongFocus);
     bar->setStyle(SquareThumbStyle());
     return bar;
 }

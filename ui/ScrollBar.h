@@ -1,0 +1,23 @@
+#pragma once
+// TScrollBar: a horizontal scroll bar that takes the keyboard focus and moves
+// with the keys the way a desktop scroll bar does.
+
+#include <QScrollBar>
+
+class QKeyEvent;
+
+namespace diffrascope::ui {
+
+class TScrollBar : public QScrollBar {
+    Q_OBJECT
+
+  public:
+    explicit TScrollBar(QWidget *parent = nullptr);
+
+  protected:
+    // Left and Up step down, Right and Down step up, Page Up and Page Down
+    // move by the page step, Home and End go to the ends.
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+} // namespace diffrascope::ui

@@ -1,6 +1,8 @@
 #include "ScrollBar.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QTimerEvent>
 
 namespace diffrascope::ui {
 
@@ -35,6 +37,17 @@ void TScrollBar::keyPressEvent(QKeyEvent *event) {
     }
     triggerAction(action);
     event->accept();
+}
+
+void TScrollBar::timerEvent(QTimerEvent *event) {
+    const QWidget *modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != window()) {
+        // The button's release goes to the box, so the bar would repeat forever.
+        setRepeatAction(SliderNoAction);
+        setSliderDown(false);
+        return;
+    }
+    QScrollBar::timerEvent(event);
 }
 
 } // namespace diffrascope::ui

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 
 class QKeyEvent;
+class QTimerEvent;
 
 namespace diffrascope::ui {
 
@@ -18,6 +19,9 @@ class TScrollBar : public QScrollBar {
     // Left and Up step down, Right and Down step up, Page Up and Page Down
     // move by the page step, Home and End go to the ends.
     void keyPressEvent(QKeyEvent *event) override;
+    // A held button repeats its step; once a modal box has taken over the
+    // screen (an error of the last step) the repetition stops for good.
+    void timerEvent(QTimerEvent *event) override;
 };
 
 } // namespace diffrascope::ui

@@ -28,6 +28,9 @@ namespace {
 
 using test::MainWindowTest;
 
+// How long a user takes to read a box: longer than a held scroll bar waits before repeating.
+constexpr int kReadingMilliseconds = 1000;
+
 // How far the picture is from the centre 256 x 256 of the grey levels
 // (element [i][j] at index i * n + j), shown transposed: the count of differing pixels.
 int PixelsDifferingFromCrop(const QImage &picture, const std::vector<std::int32_t> &grey, std::int32_t n) {
@@ -300,6 +303,23 @@ TEST_F(MainWindowTest, ShowsTheErrorOfAPictureWithoutLightAndKeepsThePreviousPic
     window->ScrollBar3->setValue(99); // the program goes on
     EXPECT_EQ(boxes.Boxes().size(), 1U);
     ExpectPictureOf(Picture(), {0, 0, 99, 550}, 512);
+}
+
+TEST(MainWindowErrors, StopTheRepeatOfAHeldScrollBarSoThatOneErrorShowsOneBox) {
+    ResetStarImageState();
+    test::MessageBoxCatcher boxes(kReadingMilliseconds);
+    const auto window = CreateMainPanel();
+    window->show();
+    window->CheckBox1->setChecked(false);
+    window->ScrollBar3->setValue(100); // from here on no wavelength lets light through
+    window->CheckBox1->setChecked(true);
+    const QPoint trough(window->ScrollBar4->width() - 20, window->ScrollBar4->height() / 2);
+    QTest::mousePress(window->ScrollBar4, Qt::LeftButton, {}, trough); // returns once the box is closed
+    QTest::qWait(kReadingMilliseconds); // a repeating bar would step on and fail again meanwhile
+    QTest::mouseRelease(window->ScrollBar4, Qt::LeftButton, {}, trough);
+    EXPECT_EQ(boxes.Boxes().size(), 1U);
+    EXPECT_EQ(window->ScrollBar4->value(), 650) << "one page step";
+    ResetStarImageState();
 }
 
 TEST_F(MainWindowTest, ToldOfShortMemoryDuringAComputationStaysUsable) {

@@ -1,10 +1,13 @@
 #pragma once
 // Watches for modal message boxes while it lives: records what each shows
-// and presses its button, so that a test never waits on a box.
+// and presses its button (at once, or after holding it open a while, as a
+// user reading it would), so that a test never waits on a box.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRect>
 #include <QScreen>
@@ -27,7 +30,7 @@ struct ShownBox {
 
 class MessageBoxCatcher {
   public:
-    MessageBoxCatcher() {
+    explicit MessageBoxCatcher(int holdMilliseconds = 0) : hold_(holdMilliseconds) {
         QObject::connect(&timer_, &QTimer::timeout, [this] { CatchActiveBox(); });
         timer_.start(kPollMilliseconds);
     }
@@ -43,16 +46,29 @@ class MessageBoxCatcher {
         if (box == nullptr || !box->isVisible()) {
             return;
         }
-        QStringList buttons;
-        for (QAbstractButton *button : box->buttons()) {
-            buttons << button->text();
+        if (box != current_) {
+            current_ = box;
+            shown_.start();
+            Record(*box);
         }
-        boxes_.push_back({box->windowTitle(), box->text(), box->icon(), buttons, box->windowModality(),
-                          box->frameGeometry(), QGuiApplication::primaryScreen()->geometry().size()});
-        box->buttons().front()->click();
+        if (shown_.hasExpired(hold_)) {
+            box->buttons().front()->click();
+        }
     }
 
+    void Record(const QMessageBox &box) {
+        QStringList buttons;
+        for (QAbstractButton *button : box.buttons()) {
+            buttons << button->text();
+        }
+        boxes_.push_back({box.windowTitle(), box.text(), box.icon(), buttons, box.windowModality(),
+                          box.frameGeometry(), QGuiApplication::primaryScreen()->geometry().size()});
+    }
+
+    int hold_;
     QTimer timer_;
+    QPointer<QMessageBox> current_;
+    QElapsedTimer shown_;
     std::vector<ShownBox> boxes_;
 };
 

@@ -69,6 +69,7 @@ picture_changed() {
 
 app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY # the real X11 window, not an offscreen one
 start_screen
 "$program" >"$work/stdout" 2>"$work/stderr" &
 app_pid=$!

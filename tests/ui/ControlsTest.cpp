@@ -93,6 +93,15 @@ TEST(MainWindowStart, RunsNoHandlerWhileTheWindowIsBuilt) {
     ResetStarImageState();
 }
 
+TEST(MainWindowStart, PassesOnAnErrorOfTheStartUpComputationAndLeavesNoMainWindowBehind) {
+    ResetStarImageState();
+    SetAllocationFailureFilter([](std::size_t) { return true; });
+    EXPECT_THROW(CreateMainPanel(), AllocationError);
+    EXPECT_EQ(MainPanel, nullptr);
+    SetAllocationFailureFilter({});
+    ResetStarImageState();
+}
+
 struct DisplayCase {
     QScrollBar *TMainPanel::*bar;
     QLineEdit *TMainPanel::*edit;

@@ -117,25 +117,6 @@ TEST_F(MainWindowTest, BuildsEveryControlWithThePositionSizeTextRangeAndStateOfI
     ExpectControlsAsDefined(window->centralWidget(), MainPanelControls());
 }
 
-TEST_F(MainWindowTest, ReachesEachControlThroughTheMemberOfItsName) {
-    const std::pair<const QObject *, const char *> members[] = {
-        {window->Panel1, "Panel1"},       {window->Image1, "Image1"},         {window->Label2, "Label2"},
-        {window->Label12, "Label12"},     {window->GroupBox1, "GroupBox1"},   {window->Edit1, "Edit1"},
-        {window->ScrollBar1, "ScrollBar1"}, {window->ScrollBar2, "ScrollBar2"}, {window->ScrollBar3, "ScrollBar3"},
-        {window->ScrollBar4, "ScrollBar4"}, {window->Edit4, "Edit4"},         {window->GroupBox2, "GroupBox2"},
-        {window->RadioButton1, "RadioButton1"}, {window->RadioButton3, "RadioButton3"},
-        {window->RadioButton5, "RadioButton5"}, {window->Label17, "Label17"}, {window->Button1, "Button1"},
-        {window->CheckBox1, "CheckBox1"}, {window->Label18, "Label18"},       {window->ProgressBar1, "ProgressBar1"},
-        {window->Image2, "Image2"},       {window->Button2, "Button2"},       {window->Button3, "Button3"},
-        {window->File1, "File1"},         {window->Exit1, "Exit1"},           {window->V1, "V1"},
-        {window->V2, "V2"},
-    };
-    for (const auto &[member, name] : members) {
-        ASSERT_NE(member, nullptr) << name;
-        EXPECT_EQ(member->objectName(), Utf8(name));
-    }
-}
-
 TEST_F(MainWindowTest, VisitsTheControlsWithTheTabKeyInTheDefinedOrder) {
     const QStringList expected = {
         "Edit1", "ScrollBar1", "ScrollBar2", "Edit2", "Edit3", "ScrollBar3", "ScrollBar4", "Edit4",

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# `cmake --install` into a scratch prefix puts the two programs, the desktop
+# entry, the icon in two sizes, the AppStream metainfo and the renderer's manual
+# page where the desktop and man find them; the freedesktop and AppStream
+# validators accept them, the manual renders without warnings and documents
+# every option of --help, and the installed programs need nothing from the build.
+# Usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE
+set -euo pipefail
+build=${1:?usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE}
+source_dir=${2:?usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE}
+cmake=${3:?usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE}
+. "$(dirname "$0")/common.sh"
+
+need_tools desktop-file-validate appstreamcli groff man readelf ldd identify convert
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+entry=$prefix/share/applications/$app_id.desktop
+metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
+manual=$prefix/share/man/man1/diffrascope-render.1
+renderer=$prefix/bin/diffrascope-render
+
+install_tree() {
+  "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed: $(cat "$work/install.log")"
+  expect_exactly_the_installed_files "$prefix"
+  local program
+  for program in Diffrascope diffrascope-render; do
+    [[ -x $prefix/bin/$program ]] || fail "$program is not executable"
+  done
+}
+
+# No run path, every library found, none of them in the build or the source tree.
+programs_need_nothing_from_the_build() {
+  local program libraries
+  for program in "$prefix"/bin/*; do
+    if readelf -d "$program" | grep -E 'RPATH|RUNPATH'; then
+      fail "$program carries a run path"
+    fi
+    libraries=$(ldd "$program")
+    if grep 'not found' <<<"$libraries"; then
+      fail "$program misses libraries"
+    fi
+    if grep -F -e "$build" -e "$source_dir" <<<"$libraries"; then
+      fail "$program loads libraries from the build or source tree"
+    fi
+  done
+}
+
+desktop_entry_is_valid_and_complete() {
+  desktop-file-validate "$entry" >"$work/entry.log" 2>&1 || fail "desktop-file-validate: $(cat "$work/entry.log")"
+  # Hints are advice; errors and warnings are faults.
+  if grep -E 'error:|warning:' "$work/entry.log"; then
+    fail "desktop-file-validate complains"
+  fi
+  [[ $(entry_value "$entry" Name) == Diffrascope ]] || fail "Name is not Diffrascope"
+  [[ -n $(entry_value "$entry" Comment) ]] || fail "no English Comment"
+  entry_value "$entry" 'Comment\[ja\]' | grep -qP '[\x{3040}-\x{30FF}\x{4E00}-\x{9FFF}]' || fail "no Japanese Comment[ja]"
+  [[ $(entry_value "$entry" Categories) == 'Education;Science;Astronomy;' ]] || fail "Categories are not Education;Science;Astronomy;"
+  local icon command
+  icon=$(entry_value "$entry" Icon)
+  [[ -f $prefix/share/icons/hicolor/32x32/apps/$icon.png && -f $prefix/share/icons/hicolor/256x256/apps/$icon.png ]] ||
+    fail "Icon=$icon is not in the installed hicolor theme"
+  command=$(entry_value "$entry" Exec)
+  [[ $(PATH=$prefix/bin command -v "${command%% *}") == "$prefix/bin/Diffrascope" ]] ||
+    fail "Exec=$command does not name the installed program"
+}
+
+# Each size: RGBA of 8 bits a channel, a pale-green centre, black corners, red letters.
+icons_show_the_star() {
+  local side icon
+  for side in 32 256; do
+    icon=$prefix/share/icons/hicolor/${side}x${side}/apps/$app_id.png
+    [[ $(identify -format '%w %h %[channels] %z' "$icon") == "$side $side srgba 8" ]] ||
+      fail "$icon is not a $side x $side RGBA picture"
+    [[ $(convert "$icon" -format '%[fx:(p{w/2-1,h/2-1}.g > 0.9 && p{w/2-1,h/2-1}.r < p{w/2-1,h/2-1}.g && p{w/2-1,h/2-1}.b < p{w/2-1,h/2-1}.g) ? 1 : 0]' info:) == 1 ]] ||
+      fail "the centre of $icon is not bright pale green"
+    [[ $(convert "$icon" -format '%[fx:(p{0,0}.r + p{0,0}.g + p{0,0}.b == 0 && p{0,0}.a == 1) ? 1 : 0]' info:) == 1 ]] ||
+      fail "the corner of $icon is not opaque black"
+    [[ $(convert "$icon" -fx 'r > 0.6 && g < 0.3 ? 1 : 0' -format '%[fx:mean > 0.02 ? 1 : 0]' info:) == 1 ]] ||
+      fail "$icon has no red lettering"
+  done
+}
+
+metainfo_is_valid_and_launches_the_entry() {
+  appstreamcli validate --no-net "$metainfo" >"$work/metainfo.log" 2>&1 ||
+    fail "appstreamcli validate: $(cat "$work/metainfo.log")"
+  appstreamcli validate-tree --no-net "$prefix" >"$work/tree.log" 2>&1 ||
+    fail "appstreamcli validate-tree: $(cat "$work/tree.log")"
+  grep -qF "<id>$app_id</id>" "$metainfo" || fail "the metainfo id is not $app_id"
+  local launchable
+  launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
+  [[ -f $prefix/share/applications/$launchable ]] || fail "the metainfo launches '$launchable', which is not installed"
+}
+
+manual_renders_cleanly_and_documents_every_option() {
+  local device option
+  for device in utf8 ascii; do
+    groff -man -ww -z -T"$device" "$manual" 2>"$work/groff.log" || fail "groff -T$device failed"
+    [[ ! -s $work/groff.log ]] || fail "groff -T$device warns: $(cat "$work/groff.log")"
+  done
+  LC_ALL=C MANWIDTH=80 man --warnings -l "$manual" >"$work/manual.txt" 2>"$work/man.log" || fail "man -l failed"
+  [[ ! -s $work/man.log ]] || fail "man warns: $(cat "$work/man.log")"
+  grep -q '^NAME' "$work/manual.txt" || fail "the manual has no NAME section"
+  # The source spells options \-\-name; --help lists them as --name.
+  for option in $("$renderer" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    sed 's/\\-/-/g' "$manual" | grep -qF -- "$option" || fail "the manual does not document $option"
+  done
+}
+
+installed_renderer_draws_the_star_image() {
+  (cd "$work" && "$renderer" --version) | grep -qx 'diffrascope-render 1.01' || fail "--version does not say 1.01"
+  (cd "$work" && "$renderer" --output star.png) || fail "the installed renderer failed"
+  [[ $(identify -format '%w %h' "$work/star.png") == '256 256' ]] || fail "star.png is not 256 x 256"
+}
+
+install_tree
+programs_need_nothing_from_the_build
+desktop_entry_is_valid_and_complete
+icons_show_the_star
+metainfo_is_valid_and_launches_the_entry
+manual_renders_cleanly_and_documents_every_option
+installed_renderer_draws_the_star_image
+echo PASS

@@ -9,16 +9,12 @@
 
 namespace diffrascope::ui {
 
+// ---- Linux: the kernel's memory figures. A port replaces this part only. ----
+
 namespace {
 
 constexpr const char *kMemInfoPath = "/proc/meminfo";
 constexpr std::uint64_t kBytesPerKiB = 1024; // /proc/meminfo counts in kB of 1024 bytes
-constexpr long double kBytesToMegabytes = 1e-6L; // units of 10^6 bytes, not 2^20
-
-AvailableBytesSource &Source() {
-    static AvailableBytesSource source;
-    return source;
-}
 
 // The value of the "Key:  123 kB" line of /proc/meminfo, in bytes.
 bool ReadMemInfoBytes(const std::string &key, std::uint64_t &bytes) {
@@ -44,6 +40,19 @@ std::uint64_t SystemAvailableBytes() {
     }
     return 0;
 }
+
+// ---- The same on every system. ----
+
+namespace {
+
+constexpr long double kBytesToMegabytes = 1e-6L; // units of 10^6 bytes, not 2^20
+
+AvailableBytesSource &Source() {
+    static AvailableBytesSource source;
+    return source;
+}
+
+} // namespace
 
 void SetAvailableBytesSource(AvailableBytesSource source) { Source() = std::move(source); }
 

@@ -1,5 +1,7 @@
 #pragma once
-// The operating system's figure of available physical memory.
+// The operating system's figure of available physical memory. This is the
+// program's one contact with the operating system beyond Qt: a port to another
+// system re-implements SystemAvailableBytes() in SystemMemory.cpp and nothing else.
 
 #include <cstdint>
 #include <functional>

@@ -29,7 +29,10 @@ start_screen() {
   xvfb_pid=$!
   eventually test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   display=":$(head -n1 "$work/display")"
+  eventually screen_answers || fail "no X client can reach $display"
 }
+
+screen_answers() { DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1; }
 
 # A desktop session reduced to what finding and starting an entry needs:
 # the installed programs first on PATH, the installed data first in XDG_DATA_DIRS.

@@ -12,6 +12,8 @@
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
+    // Lets the desktop tie the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.diffrascope.Diffrascope"));
     try {
         const std::unique_ptr<diffrascope::ui::TMainPanel> mainPanel = diffrascope::ui::CreateMainPanel();
         const std::unique_ptr<diffrascope::ui::TResult> result = diffrascope::ui::CreateResult();

@@ -1,6 +1,8 @@
 #include "Grid.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "Trace.h"
@@ -10,15 +12,27 @@ namespace {
 
 AllocationFailureFilter failureFilter;
 
-// calloc for the integer buffers, malloc for the doubles: both are then
-// zeroed in a pass of their own, so the zero fill never depends on the allocator.
+// Zero-filled memory for the integer buffers, plain memory for the doubles:
+// both are then zeroed in a pass of their own, so the zero fill never depends
+// on the allocator.
 enum class Fill { ZeroRequested, Plain };
 
+// Every request starts on a cache line, so that rows can be read and written
+// a whole vector at a time. The size is rounded up as aligned_alloc requires.
 void *Obtain(std::size_t count, std::size_t size, Fill fill) {
-    if (failureFilter && failureFilter(count * size)) {
+    if (size != 0 && count > SIZE_MAX / size - kBlockAlignment) {
         return nullptr;
     }
-    return fill == Fill::ZeroRequested ? std::calloc(count, size) : std::malloc(count * size);
+    const std::size_t bytes = count * size;
+    if (failureFilter && failureFilter(bytes)) {
+        return nullptr;
+    }
+    const std::size_t rounded = (bytes + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
+    void *memory = std::aligned_alloc(kBlockAlignment, rounded == 0 ? kBlockAlignment : rounded);
+    if (memory != nullptr && fill == Fill::ZeroRequested) {
+        std::memset(memory, 0, rounded);
+    }
+    return memory;
 }
 
 template <typename T> void ReleaseRows(std::int32_t rows, T **grid) {
@@ -152,6 +166,16 @@ double GridMaximum(std::int32_t rows, std::int32_t cols, const double *const *gr
         }
     }
     return maximum;
+}
+
+Status AllocateBlock(std::size_t bytes, void *&block) {
+    block = Obtain(bytes, 1, Fill::Plain);
+    return block != nullptr ? kSuccess : kFailure;
+}
+
+void ReleaseBlock(void *&block) {
+    std::free(block);
+    block = nullptr;
 }
 
 void SetAllocationFailureFilter(AllocationFailureFilter filter) { failureFilter = std::move(filter); }

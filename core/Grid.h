@@ -41,6 +41,14 @@ Status ClampGrid(std::int32_t low, std::int32_t high, std::int32_t rows, std::in
 // The largest element; 0 when no element is 0 or greater.
 double GridMaximum(std::int32_t rows, std::int32_t cols, const double *const *grid);
 
+// Every buffer, grid rows included, starts on a boundary of this many bytes.
+inline constexpr std::size_t kBlockAlignment = 64;
+
+// A block of raw bytes for the computation's own scratch, obtained through the
+// same injectable path as the grids. Not zeroed.
+Status AllocateBlock(std::size_t bytes, void *&block);
+void ReleaseBlock(void *&block);
+
 // Test seam: when set, the filter sees the byte count of every allocation
 // request and returns true to make that request fail as if memory ran out.
 using AllocationFailureFilter = std::function<bool(std::size_t bytes)>;

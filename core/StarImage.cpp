@@ -3,6 +3,13 @@
 #include <cmath>
 #include <string>
 
+#include <memory>
+#include <new>
+
+#include "FastPipeline.h"
+#include "Pupil.h"
+#include "WorkerPool.h"
+
 namespace diffrascope {
 
 std::int32_t GridSize = kStartGridSize;
@@ -21,20 +28,16 @@ RealVector sintbl = nullptr;
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kInverse550 = 1.0 / 550.0; // wavelength at which the pupil radius is 0.1 N
+// The fast path's own scratch and threads, held exactly as long as the buffers.
+fast::Scratch FastScratch;
+std::unique_ptr<WorkerPool> Pool;
+std::int32_t RequestedThreads = 0; // 0: from the environment
+
 constexpr double kPositionTenth = 0.1;      // spherical and focus positions are tenths of a wave
 constexpr double kPositionHundredth = 0.01; // obstruction position is a percentage
 constexpr double kGreyScale = 300;          // amplitude 1/300 is one grey level
 constexpr std::int32_t kBlack = 0;
 constexpr std::int32_t kWhite = 255;
-
-struct OpticalParameters {
-    double spherical;   // waves at the pupil edge
-    double focus;       // waves at the pupil edge
-    double obstruction; // fraction of the pupil radius
-    double wavelength;  // nanometres
-};
 
 OpticalParameters ToOpticalParameters(const ScrollPositions &p) {
     return {p.spherical * kPositionTenth, p.focus * kPositionTenth, p.obstruction * kPositionHundredth,
@@ -61,7 +64,27 @@ void CheckInputs(const ScrollPositions &p) {
 
 bool HoldsBuffers() {
     return GreyGrid != nullptr || PupilRe != nullptr || PupilIm != nullptr || ShiftScratch != nullptr ||
-           WorkRe != nullptr || WorkIm != nullptr || BitRev != nullptr || sintbl != nullptr;
+           WorkRe != nullptr || WorkIm != nullptr || BitRev != nullptr || sintbl != nullptr ||
+           FastScratch.workArea != nullptr || Pool != nullptr;
+}
+
+std::int32_t WantedThreads() { return RequestedThreads != 0 ? RequestedThreads : ThreadCountFromEnvironment(); }
+
+// Small grids take the literal path and need nothing more.
+bool AllocateFastPath(std::int32_t n) {
+    if (!fast::Supports(n)) {
+        return true;
+    }
+    const std::int32_t threads = WantedThreads();
+    if (fast::AllocateScratch(n, threads, FastScratch) != kSuccess) {
+        return false;
+    }
+    try {
+        Pool = std::make_unique<WorkerPool>(threads);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    return true;
 }
 
 // Releases with the row count the grids were allocated with.
@@ -74,6 +97,8 @@ void ReleaseBuffers() {
     ReleaseVector(WorkIm);
     ReleaseVector(BitRev);
     ReleaseVector(sintbl);
+    Pool.reset();
+    fast::ReleaseScratch(FastScratch);
     AllocatedSize = 0;
 }
 
@@ -85,7 +110,7 @@ void AllocateBuffers(std::int32_t n) {
                           AllocateRealGrid(n, n, ShiftScratch) == kSuccess &&
                           AllocateRealVector(n, WorkRe) == kSuccess && AllocateRealVector(n, WorkIm) == kSuccess &&
                           AllocateIntVector(n, BitRev) == kSuccess &&
-                          AllocateRealVector(SinTableLength(n), sintbl) == kSuccess;
+                          AllocateRealVector(SinTableLength(n), sintbl) == kSuccess && AllocateFastPath(n);
     AllocatedSize = n;
     if (!obtained) {
         ReleaseBuffers();
@@ -95,6 +120,9 @@ void AllocateBuffers(std::int32_t n) {
     }
     MakeSinTable(n, sintbl);
     MakeBitReverseTable(n, BitRev);
+    if (Pool != nullptr) {
+        fast::FillTwiddles(sintbl, FastScratch);
+    }
     SizeChanged = 0;
 }
 
@@ -114,22 +142,18 @@ void PrepareBuffers() {
 // Annulus of unit amplitude centred on (n/2, n/2), outer radius 0.1 n at 550 nm.
 void BuildPupil(std::int32_t n, const OpticalParameters &p) {
     const std::int32_t h = n / 2;
-    const double s = 0.1 * n;
+    const RadiusScale scale = MakeRadiusScale(n, p);
     for (std::int32_t i = 0; i < n; ++i) {
         for (std::int32_t j = 0; j < n; ++j) {
             const std::int32_t d = (i - h) * (i - h) + (j - h) * (j - h);
-            const double r = std::sqrt(static_cast<double>(d));
-            const double u = (r / s) * (p.wavelength * kInverse550);
-            if (u > 1 || u < p.obstruction) {
+            const double u = NormalisedRadius(d, scale);
+            if (InsideAperture(u, p)) {
+                const PupilValue value = PhaseFactor(u, p);
+                PupilRe[i][j] = value.re;
+                PupilIm[i][j] = value.im;
+            } else {
                 PupilRe[i][j] = 0;
                 PupilIm[i][j] = 0;
-            } else {
-                const double u2 = u * u;
-                const double u4 = u2 * u2;
-                const double w = p.spherical * u4 + p.focus * u2; // waves
-                const double phi = w * 2 * kPi;
-                PupilRe[i][j] = std::cos(phi);
-                PupilIm[i][j] = std::sin(phi);
             }
         }
     }
@@ -171,6 +195,17 @@ void MapGreyLevels(std::int32_t n) {
     ClampGrid(kBlack, kWhite, n, n, GreyGrid);
 }
 
+// The algorithm as it reads, step by step over the whole grids.
+void ComputeLiterally(std::int32_t n, const OpticalParameters &parameters, const ProgressCallback &progress) {
+    BuildPupil(n, parameters);
+    const TransformBuffers buffers{ShiftScratch, WorkRe, WorkIm, BitRev, sintbl};
+    Fft2DCentred(n, PupilRe, PupilIm, buffers, progress);
+    FormIntensity(n);
+    Normalise(n);
+    TakeAmplitude(n);
+    MapGreyLevels(n);
+}
+
 } // namespace
 
 bool IsAcceptedGridSize(std::int32_t n) { return n >= kMinGridSize && n <= kMaxGridSize && (n & (n - 1)) == 0; }
@@ -180,18 +215,28 @@ void ComputeStarImage(const ScrollPositions &positions, const ProgressCallback &
     CheckInputs(positions);
     PrepareBuffers();
     const std::int32_t n = AllocatedSize;
-    BuildPupil(n, ToOpticalParameters(positions));
-    const TransformBuffers buffers{ShiftScratch, WorkRe, WorkIm, BitRev, sintbl};
-    Fft2DCentred(n, PupilRe, PupilIm, buffers, progress);
-    FormIntensity(n);
-    Normalise(n);
-    TakeAmplitude(n);
-    MapGreyLevels(n);
+    const OpticalParameters parameters = ToOpticalParameters(positions);
+    if (Pool != nullptr) {
+        const fast::Buffers buffers{GreyGrid, PupilRe, PupilIm, ShiftScratch, BitRev, sintbl};
+        fast::ComputeGreyLevels(n, parameters, buffers, FastScratch, *Pool, progress);
+    } else {
+        ComputeLiterally(n, parameters, progress);
+    }
     if (present) {
         present(GreyGrid, n);
     }
     NeedsAllocation = 0;
     AllocatedSize = GridSize;
+}
+
+std::int32_t ComputationThreads() { return Pool != nullptr ? Pool->Threads() : WantedThreads(); }
+
+void SetComputationThreads(std::int32_t threads) {
+    if (threads < 0 || threads > kMaxThreads) {
+        throw InvalidInputError("thread count " + std::to_string(threads) + " outside 0 .. " +
+                                std::to_string(kMaxThreads));
+    }
+    RequestedThreads = threads;
 }
 
 void ResetStarImageState() {

@@ -62,6 +62,15 @@ using PresentCallback = std::function<void(const std::int32_t *const *grey, std:
 void ComputeStarImage(const ScrollPositions &positions, const ProgressCallback &progress = {},
                       const PresentCallback &present = {});
 
+// Threads the computation spreads over: those of the buffers now held, or
+// else those the next allocation will start. The count is fixed when the
+// buffers are allocated: DIFFRASCOPE_THREADS (a whole number from 1 to 64)
+// when set, else every core. Grids below 32 are computed on the calling thread.
+std::int32_t ComputationThreads();
+// Overrides the environment from the next allocation on; 0 returns to it.
+// Throws InvalidInputError outside 0 .. 64.
+void SetComputationThreads(std::int32_t threads);
+
 // Releases every buffer and restores the start state (GridSize included).
 void ResetStarImageState();
 

@@ -1,0 +1,104 @@
+#include "WorkerPool.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <exception>
+#include <system_error>
+
+namespace diffrascope {
+
+std::int32_t ThreadCountFromEnvironment() {
+    if (const char *text = std::getenv("DIFFRASCOPE_THREADS"); text != nullptr && *text != '\0') {
+        char *end = nullptr;
+        errno = 0;
+        const long value = std::strtol(text, &end, 10);
+        if (errno == 0 && *end == '\0' && value >= 1 && value <= kMaxThreads) {
+            return static_cast<std::int32_t>(value);
+        }
+    }
+    const unsigned cores = std::thread::hardware_concurrency();
+    if (cores == 0) {
+        return 1; // the system does not say
+    }
+    return cores < static_cast<unsigned>(kMaxThreads) ? static_cast<std::int32_t>(cores) : kMaxThreads;
+}
+
+WorkerPool::WorkerPool(std::int32_t threads) {
+    for (std::int32_t t = 1; t < threads; ++t) {
+        try {
+            workers_.emplace_back([this, t] { WorkerLoop(t); });
+        } catch (const std::system_error &) {
+            break; // no more threads to be had: go on with those that started
+        }
+    }
+}
+
+WorkerPool::~WorkerPool() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread &worker : workers_) {
+        worker.join();
+    }
+}
+
+void WorkerPool::Run(std::int32_t units, FunctionRef<void(std::int32_t, std::int32_t)> job,
+                     FunctionRef<void(std::int32_t)> progress) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        job_ = &job;
+        units_ = units;
+        nextUnit_.store(0, std::memory_order_relaxed);
+        doneUnits_.store(0, std::memory_order_relaxed);
+        busyWorkers_ = static_cast<std::int32_t>(workers_.size());
+        ++generation_;
+    }
+    wake_.notify_all();
+    try {
+        for (std::int32_t unit = nextUnit_.fetch_add(1); unit < units; unit = nextUnit_.fetch_add(1)) {
+            job(unit, 0);
+            progress(doneUnits_.fetch_add(1) + 1);
+        }
+    } catch (...) {
+        nextUnit_.store(units); // no unit starts any more
+        WaitForWorkers();
+        throw;
+    }
+    WaitForWorkers();
+}
+
+void WorkerPool::WaitForWorkers() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    finished_.wait(lock, [this] { return busyWorkers_ == 0; });
+    job_ = nullptr;
+}
+
+void WorkerPool::WorkerLoop(std::int32_t thread) {
+    std::uint64_t seen = 0;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
+            if (stopping_) {
+                return;
+            }
+            seen = generation_;
+        }
+        DoUnits(thread);
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (--busyWorkers_ == 0) {
+            finished_.notify_one();
+        }
+    }
+}
+
+void WorkerPool::DoUnits(std::int32_t thread) {
+    for (std::int32_t unit = nextUnit_.fetch_add(1); unit < units_; unit = nextUnit_.fetch_add(1)) {
+        (*job_)(unit, thread);
+        doneUnits_.fetch_add(1);
+    }
+}
+
+} // namespace diffrascope

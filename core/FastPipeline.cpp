@@ -261,11 +261,9 @@ class Computation {
                     }
                     lanes::Transpose(im);
                     lanes::Transpose(re);
-                    double *spectrumIm = layout_.Slot(buffers_.pupilIm, q0 / kLanes, c0);
-                    double *spectrumRe = layout_.Slot(buffers_.shiftScratch, q0 / kLanes, c0);
                     for (std::int32_t c = 0; c < kLanes; ++c) {
-                        StoreLanes(spectrumIm + c * kLanes, im[c]);
-                        StoreLanes(spectrumRe + c * kLanes, re[c]);
+                        StoreLanes(layout_.Slot(buffers_.pupilIm, q0 / kLanes, c0 + c), im[c]);
+                        StoreLanes(layout_.Slot(buffers_.shiftScratch, q0 / kLanes, c0 + c), re[c]);
                     }
                 };
                 batch::TransformLines(tables_, WorkOf(thread), extent, load, consume);

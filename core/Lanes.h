@@ -40,7 +40,9 @@ inline Lanes Broadcast(double value) { return Lanes{} + value; }
 // The correctly rounded square root of every lane, as std::sqrt gives it.
 inline Lanes Sqrt(Lanes v) {
 #if defined(__AVX512F__)
-    return _mm512_sqrt_pd(v);
+    // Every lane selected; the unmasked form trips a false uninitialised-use
+    // warning in GCC 12's own header.
+    return _mm512_maskz_sqrt_pd(0xFF, v);
 #elif defined(__AVX__)
     return _mm256_sqrt_pd(v);
 #elif defined(__SSE2__)

@@ -1,14 +1,17 @@
 // The program's pipeline against the literal reference, grey level for grey
-// level, over a spread of parameters that includes the extremes.
+// level, over a spread of parameters that includes the extremes, at every
+// accepted grid size and on any number of threads.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "LiteralPipeline.h"
 #include "StarImage.h"
+#include "Trace.h"
 
 namespace diffrascope {
 namespace {
@@ -18,65 +21,122 @@ struct ExactnessCase {
     ScrollPositions positions;
 };
 
-std::string CaseName(const testing::TestParamInfo<ExactnessCase> &info) {
-    const ScrollPositions &p = info.param.positions;
-    auto signedText = [](std::int32_t v) { return (v < 0 ? "m" : "") + std::to_string(v < 0 ? -v : v); };
-    return "N" + std::to_string(info.param.n) + "_sa" + signedText(p.spherical) + "_f" + signedText(p.focus) +
-           "_ob" + std::to_string(p.obstruction) + "_wl" + std::to_string(p.wavelength);
+std::string SignedText(std::int32_t v) {
+    std::string text = v < 0 ? "m" : "";
+    text += std::to_string(v < 0 ? -v : v);
+    return text;
 }
 
-std::vector<std::int32_t> ProgramStarImage(const ScrollPositions &positions, std::int32_t n) {
-    std::vector<std::int32_t> grey;
-    GridSize = n;
+std::string CaseName(const testing::TestParamInfo<ExactnessCase> &info) {
+    const ScrollPositions &p = info.param.positions;
+    std::string name = "N";
+    name += std::to_string(info.param.n);
+    name += "_sa";
+    name += SignedText(p.spherical);
+    name += "_f";
+    name += SignedText(p.focus);
+    name += "_ob";
+    name += std::to_string(p.obstruction);
+    name += "_wl";
+    name += std::to_string(p.wavelength);
+    return name;
+}
+
+// Grey levels, element [i][j] at i * n + j; nothing when no light passes.
+using Outcome = std::optional<std::vector<std::int32_t>>;
+
+Outcome LiteralOutcome(const ExactnessCase &c) {
+    try {
+        return reference::LiteralStarImage(c.positions, c.n);
+    } catch (const ZeroDivisionError &) {
+        return std::nullopt;
+    }
+}
+
+Outcome ProgramOutcome(const ExactnessCase &c, std::int32_t threads) {
+    SetComputationThreads(threads);
+    GridSize = c.n;
     SizeChanged = 1;
-    ComputeStarImage(positions, {}, [&](const std::int32_t *const *levels, std::int32_t size) {
-        for (std::int32_t i = 0; i < size; ++i) {
-            grey.insert(grey.end(), levels[i], levels[i] + size);
-        }
-    });
+    std::vector<std::int32_t> grey;
+    try {
+        ComputeStarImage(c.positions, {}, [&](const std::int32_t *const *levels, std::int32_t size) {
+            for (std::int32_t i = 0; i < size; ++i) {
+                grey.insert(grey.end(), levels[i], levels[i] + size);
+            }
+        });
+    } catch (const ZeroDivisionError &) {
+        return std::nullopt;
+    }
     return grey;
 }
 
 class Exactness : public testing::TestWithParam<ExactnessCase> {
   protected:
-    void TearDown() override { ResetStarImageState(); }
+    void SetUp() override { SetTraceOutput(nullptr); }
+    void TearDown() override {
+        SetComputationThreads(0);
+        SetTraceOutput(stdout);
+        ResetStarImageState();
+    }
 };
 
-TEST_P(Exactness, GreyLevelsEqualTheLiteralReadingBitForBit) {
+TEST_P(Exactness, GreyLevelsEqualTheLiteralReadingBitForBitOnAnyNumberOfThreads) {
     const ExactnessCase &c = GetParam();
-    const std::vector<std::int32_t> expected = reference::LiteralStarImage(c.positions, c.n);
-    const std::vector<std::int32_t> actual = ProgramStarImage(c.positions, c.n);
-    ASSERT_EQ(actual.size(), expected.size());
-    std::int32_t mismatches = 0;
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-        if (actual[k] != expected[k] && ++mismatches <= 5) {
-            ADD_FAILURE() << "grey level at [" << k / c.n << "][" << k % c.n << "] is " << actual[k]
-                          << ", the literal reading gives " << expected[k];
+    const Outcome expected = LiteralOutcome(c);
+    for (std::int32_t threads : {1, 2, 3}) {
+        const Outcome actual = ProgramOutcome(c, threads);
+        ASSERT_EQ(actual.has_value(), expected.has_value())
+            << (expected ? "the literal reading has light, " : "the literal reading has no light, ") << threads
+            << " thread(s)";
+        if (!expected) {
+            continue;
         }
+        ASSERT_EQ(actual->size(), expected->size());
+        std::int32_t mismatches = 0;
+        for (std::size_t k = 0; k < expected->size(); ++k) {
+            if ((*actual)[k] != (*expected)[k] && ++mismatches <= 5) {
+                ADD_FAILURE() << threads << " thread(s): grey level at [" << k / c.n << "][" << k % c.n << "] is "
+                              << (*actual)[k] << ", the literal reading gives " << (*expected)[k];
+            }
+        }
+        EXPECT_EQ(mismatches, 0) << threads << " thread(s)";
     }
-    EXPECT_EQ(mismatches, 0);
 }
 
 std::vector<ExactnessCase> Cases() {
     const std::vector<ScrollPositions> spread = {
-        {0, 0, 0, 550},       // start values
-        {-100, 0, 0, 550},    // strongest negative spherical aberration
-        {100, -500, 0, 300},  // extremes of both phase terms, largest pupil
-        {35, 120, 33, 640},   // a typical obstructed telescope, slightly out of focus
-        {0, 500, 99, 1000},   // thinnest annulus, smallest pupil
+        {0, 0, 0, 550},        // start values
+        {-100, 0, 0, 550},     // strongest negative spherical aberration
+        {100, -500, 0, 300},   // extremes of both phase terms, largest pupil
+        {35, 120, 33, 640},    // a typical obstructed telescope, slightly out of focus
+        {0, 500, 99, 1000},    // thinnest annulus, smallest pupil
         {-47, -230, 100, 440}, // only the pupil rim passes at N = 512
         {7, 3, 60, 300},
+        {0, 0, 100, 550},      // full obstruction at 550 nm: no light at any size
+    };
+    // Wavelengths at which the rim passes through grid points at some sizes
+    // (0.1 N 550 / lambda whole): u is exactly 1 or within a rounding of it
+    // there, and with a full or half obstruction only a ring of points is lit.
+    const std::vector<ScrollPositions> rims = {
+        {0, 0, 100, 352}, {0, 0, 100, 512}, {0, 0, 100, 704}, {0, 0, 50, 440}, {-3, 9, 0, 880},
     };
     std::vector<ExactnessCase> cases;
     for (std::int32_t n : {256, 512, 1024}) {
         for (const ScrollPositions &p : spread) {
-            if (p.obstruction == 100 && n != 512) {
-                continue; // no grid point lies on the rim at these sizes: no light
-            }
+            cases.push_back({n, p});
+        }
+        for (const ScrollPositions &p : rims) {
             cases.push_back({n, p});
         }
     }
+    // Small grids (the literal path and the smallest batched transforms).
+    for (std::int32_t n : {4, 8, 16, 32, 64, 128}) {
+        cases.push_back({n, {0, 0, 0, 550}});
+        cases.push_back({n, {100, -500, 20, 300}});
+    }
     cases.push_back({2048, {20, -60, 25, 700}});
+    cases.push_back({2048, {0, 0, 100, 704}});
+    cases.push_back({4096, {-100, 500, 10, 300}});
     return cases;
 }
 

@@ -73,8 +73,12 @@ class AllocationCounter {
     std::vector<std::size_t> byteCounts;
 };
 
-// Four grids of a row-pointer array and n rows each, then four vectors.
-constexpr long RequestsPerAllocation(std::int32_t n) { return 4L * (1 + n) + 4; }
+// Four grids of a row-pointer array and n rows each, then four vectors (the
+// sine table last), then the six scratch blocks of the fast path: pupil
+// quadrant (two), stage twiddles (two), work areas, per-thread tallies.
+constexpr long kScratchRequests = 6;
+constexpr long SineTableRequest(std::int32_t n) { return 4L * (1 + n) + 3; }
+constexpr long RequestsPerAllocation(std::int32_t n) { return SineTableRequest(n) + 1 + kScratchRequests; }
 
 TEST_F(Pipeline, StartsWithNoBuffersAndGridSize512) {
     EXPECT_EQ(GridSize, 512);
@@ -143,7 +147,8 @@ TEST_F(Pipeline, SeveralChoicesBeforeAComputationAllocateOnceForTheLastChoice) {
     const Picture picture = Compute(kStart);
     EXPECT_EQ(picture.n, 512);
     ASSERT_EQ(static_cast<long>(counter.byteCounts.size()), RequestsPerAllocation(512));
-    EXPECT_EQ(counter.byteCounts.back(), 640 * sizeof(double)) << "the sine table comes last, 1.25 N entries";
+    EXPECT_EQ(counter.byteCounts[SineTableRequest(512)], 640 * sizeof(double))
+        << "the sine table comes last of the buffers, 1.25 N entries";
 }
 
 TEST_F(Pipeline, ProgressRunsOnceThroughBothPassesPerComputation) {
@@ -281,8 +286,10 @@ TEST_P(FailedAllocation, StopsCleanlyHoldsNothingAndTheNextComputationTriesAgain
 }
 
 INSTANTIATE_TEST_SUITE_P(FirstMiddleAndLastRequest, FailedAllocation,
-                         testing::Values(0L, 1L, 256L, 257L, 600L, RequestsPerAllocation(256) - 2,
-                                         RequestsPerAllocation(256) - 1));
+                         testing::Values(0L, 1L, 256L, 257L, 600L, SineTableRequest(256) - 1, SineTableRequest(256),
+                                         SineTableRequest(256) + 1, SineTableRequest(256) + 2,
+                                         SineTableRequest(256) + 3, SineTableRequest(256) + 4,
+                                         SineTableRequest(256) + 5, RequestsPerAllocation(256) - 1));
 
 struct InvalidCase {
     const char *what;

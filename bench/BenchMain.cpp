@@ -1,14 +1,26 @@
 // diffrascope-bench: the star-image computation against its literal reading
-// and an FFTW3 pipeline. The thread count comes from DIFFRASCOPE_THREADS.
+// and an FFTW3 pipeline, and the window in real-time mode. The thread count
+// comes from DIFFRASCOPE_THREADS, as in the program.
 
 #include <benchmark/benchmark.h>
 
 #include "PipelineBench.h"
 #include "Trace.h"
 
+#if defined(DIFFRASCOPE_BENCH_WINDOW)
+#include <QApplication>
+
+#include "WindowBench.h"
+#endif
+
 int main(int argc, char **argv) {
     diffrascope::SetTraceOutput(nullptr); // keep the table free of the core's trace lines
     diffrascope::bench::RegisterPipelineBenchmarks();
+#if defined(DIFFRASCOPE_BENCH_WINDOW)
+    qputenv("QT_QPA_PLATFORM", "offscreen"); // the window figures are taken off screen
+    QApplication application(argc, argv);
+    diffrascope::bench::RegisterWindowBenchmarks();
+#endif
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

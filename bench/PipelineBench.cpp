@@ -62,7 +62,7 @@ void ComputeStarImageBench(benchmark::State &state, std::int32_t n, ScrollPositi
     for (auto _ : state) {
         ComputeStarImage(positions, progress, present);
     }
-    state.counters["threads"] = ComputationThreads();
+    state.SetLabel("threads=" + std::to_string(ComputationThreads()));
     benchmark::DoNotOptimize(progressCalls);
 }
 
@@ -78,7 +78,8 @@ void FftwPipelineBench(benchmark::State &state, std::int32_t n) {
         benchmark::DoNotOptimize(pipeline.Compute(kAnchorPositions).data());
     }
     const std::vector<std::int32_t> program = ProgramGreyLevels(n, kAnchorPositions);
-    state.counters["levels_off"] = static_cast<double>(CountDistantLevels(pipeline.Compute(kAnchorPositions), program));
+    const std::int64_t distant = CountDistantLevels(pipeline.Compute(kAnchorPositions), program);
+    state.SetLabel("grey levels more than 1 apart from the program's: " + std::to_string(distant));
 }
 
 } // namespace

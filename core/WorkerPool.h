@@ -1,7 +1,10 @@
 #pragma once
 // A small pool of threads that lives as long as the computation's buffers.
 // The calling thread takes part in every run and is the only one that talks
-// to the caller's callbacks; idle workers sleep on a condition variable.
+// to the caller's callbacks. Idle workers sleep on a condition variable;
+// only for a few tens of microseconds after a run do they (and the caller,
+// waiting for them) poll instead, because the runs of one computation follow
+// each other closely and a sleeping thread takes long to wake.
 
 #include <atomic>
 #include <condition_variable>
@@ -62,6 +65,7 @@ class WorkerPool {
 
   private:
     void WorkerLoop(std::int32_t thread);
+    bool AwaitRun(std::uint64_t seen); // false when the pool stops
     void DoUnits(std::int32_t thread);
     void WaitForWorkers();
 
@@ -69,9 +73,10 @@ class WorkerPool {
     std::mutex mutex_;
     std::condition_variable wake_;     // workers: a new run or the end
     std::condition_variable finished_; // caller: the last worker left the run
-    std::uint64_t generation_ = 0;     // counts runs; guarded by mutex_
-    std::int32_t busyWorkers_ = 0;     // workers still in the current run; guarded by mutex_
-    bool stopping_ = false;            // guarded by mutex_
+    // Changed under mutex_, read by polling threads without it.
+    std::atomic<std::uint64_t> generation_{0}; // counts runs
+    std::atomic<std::int32_t> busyWorkers_{0}; // workers still in the current run
+    std::atomic<bool> stopping_{false};
 
     // The current run; written by the caller before waking the workers.
     FunctionRef<void(std::int32_t, std::int32_t)> *job_ = nullptr;

@@ -102,6 +102,8 @@ class SpectrumLayout {
 
 // ---- Progress -------------------------------------------------------------------
 
+constexpr std::int32_t kPassPercent = 50; // each pass covers half of the progress bar
+
 // The values Fft2DCentred reports before each of the n lines of one pass,
 // offset + floor(50 i / n), spread over the units of the pass as they finish.
 class PassProgress {
@@ -119,7 +121,7 @@ class PassProgress {
     void ReportUpTo(std::int32_t due) {
         for (; reported_ < due; ++reported_) {
             if (callback_) {
-                callback_(offset_ + 50 * reported_ / n_);
+                callback_(offset_ + kPassPercent * reported_ / n_);
             }
         }
     }
@@ -131,7 +133,7 @@ class PassProgress {
 };
 
 constexpr std::int32_t kColumnPassOffset = 0;
-constexpr std::int32_t kRowPassOffset = 50;
+constexpr std::int32_t kRowPassOffset = kPassPercent;
 
 // ---- The computation ------------------------------------------------------------
 
@@ -234,8 +236,10 @@ class Computation {
             [](std::int32_t) {});
     }
 
-    // Columns 0 .. R of the swapped pupil, kLanes at a time; column c's
-    // spectrum goes to row c of PupilIm (imaginary) and ShiftScratch (real).
+    // Columns 0 .. R of the swapped pupil, kLanes at a time, each read from
+    // the quadrant column c (the swapped pupil's column c is the quadrant's
+    // row c by symmetry, and its rows a and n - a are quadrant entry a);
+    // the spectra go to PupilIm and ShiftScratch in the SpectrumLayout.
     void TransformColumns() {
         const std::int32_t groups = (radius_ + kLanes) / kLanes;
         const std::int32_t stride = scratch_.quadrantStride;
@@ -288,6 +292,7 @@ class Computation {
                 for (std::int32_t l = 0; l < kLanes; ++l) {
                     rows[l] = buffers_.pupilRe[(k0 + l + half) & wrap];
                 }
+                PrefetchSpectra(group);
                 Lanes maximum{};
                 auto load = [&](std::int32_t c, Lanes &x, Lanes &y) {
                     x = LoadLanes(layout_.Slot(buffers_.pupilIm, group, c));
@@ -313,6 +318,17 @@ class Computation {
             },
             [&](std::int32_t done) { progress.Reached(done, groups); });
         progress.Finish();
+    }
+
+    // The row transform gathers its inputs in bit-reversed order, which no
+    // hardware prefetcher follows; asking for the group's run first overlaps
+    // the misses instead of taking them one after another.
+    void PrefetchSpectra(std::int32_t group) const {
+        constexpr std::int32_t kSlotsPerLine = kCacheLine > lanes::kBytes ? kCacheLine / lanes::kBytes : 1;
+        for (std::int32_t c = 0; c <= radius_; c += kSlotsPerLine) {
+            __builtin_prefetch(layout_.Slot(buffers_.pupilIm, group, c));
+            __builtin_prefetch(layout_.Slot(buffers_.shiftScratch, group, c));
+        }
     }
 
     // a = sqrt(factor x I); grey = min(trunc(300 a), 255).
@@ -359,7 +375,7 @@ class Computation {
 
 } // namespace
 
-bool Supports(std::int32_t n) { return IsTransformLength(n) && n >= batch::kMinLength && n >= 2 * kLanes; }
+bool Supports(std::int32_t n) { return IsTransformLength(n) && n >= batch::kMinLength; }
 
 Status AllocateScratch(std::int32_t n, std::int32_t threads, Scratch &scratch) {
     scratch = Scratch{};

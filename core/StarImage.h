@@ -65,7 +65,8 @@ void ComputeStarImage(const ScrollPositions &positions, const ProgressCallback &
 // Threads the computation spreads over: those of the buffers now held, or
 // else those the next allocation will start. The count is fixed when the
 // buffers are allocated: DIFFRASCOPE_THREADS (a whole number from 1 to 64)
-// when set, else every core. Grids below 32 are computed on the calling thread.
+// when set, else every core. The smallest grids (below four times the vector
+// width, 32 at most) are computed on the calling thread alone.
 std::int32_t ComputationThreads();
 // Overrides the environment from the next allocation on; 0 returns to it.
 // Throws InvalidInputError outside 0 .. 64.

@@ -208,32 +208,35 @@ class Computation {
 
     // Q[a][b] for a, b <= R from the octant b >= a; columns beyond R read zero.
     void BuildQuadrant() {
+        pool_.Run(
+            radius_ + 1, [&](std::int32_t a, std::int32_t thread) { BuildQuadrantRow(a, thread); },
+            [](std::int32_t) {});
+    }
+
+    // Row a from column a on, and column a below row a: no two rows write
+    // the same element.
+    void BuildQuadrantRow(std::int32_t a, std::int32_t thread) {
         const std::int32_t stride = scratch_.quadrantStride;
         double *re = scratch_.quadrantRe;
         double *im = scratch_.quadrantIm;
-        pool_.Run(
-            radius_ + 1,
-            [&](std::int32_t a, std::int32_t thread) {
-                std::int32_t lit = 0;
-                for (std::int32_t b = a; b <= radius_; ++b) {
-                    const double u = NormalisedRadius(a * a + b * b, scale_);
-                    PupilValue value{0, 0};
-                    if (InsideAperture(u, p_)) {
-                        value = PhaseFactor(u, p_);
-                        lit += a == b ? 1 : 2;
-                    }
-                    re[a * stride + b] = value.re;
-                    im[a * stride + b] = value.im;
-                    re[b * stride + a] = value.re;
-                    im[b * stride + a] = value.im;
-                }
-                for (std::int32_t b = radius_ + 1; b < stride; ++b) {
-                    re[a * stride + b] = 0;
-                    im[a * stride + b] = 0;
-                }
-                tallies_[thread].lit += lit;
-            },
-            [](std::int32_t) {});
+        std::int32_t lit = 0;
+        for (std::int32_t b = a; b <= radius_; ++b) {
+            const double u = NormalisedRadius(a * a + b * b, scale_);
+            PupilValue value{0, 0};
+            if (InsideAperture(u, p_)) {
+                value = PhaseFactor(u, p_);
+                lit += a == b ? 1 : 2;
+            }
+            re[a * stride + b] = value.re;
+            im[a * stride + b] = value.im;
+            re[b * stride + a] = value.re;
+            im[b * stride + a] = value.im;
+        }
+        for (std::int32_t b = radius_ + 1; b < stride; ++b) {
+            re[a * stride + b] = 0;
+            im[a * stride + b] = 0;
+        }
+        tallies_[thread].lit += lit;
     }
 
     // Columns 0 .. R of the swapped pupil, kLanes at a time, each read from
@@ -242,82 +245,86 @@ class Computation {
     // the spectra go to PupilIm and ShiftScratch in the SpectrumLayout.
     void TransformColumns() {
         const std::int32_t groups = (radius_ + kLanes) / kLanes;
-        const std::int32_t stride = scratch_.quadrantStride;
         PassProgress progress(progress_, n_, kColumnPassOffset);
         progress.Reached(0, groups);
         pool_.Run(
-            groups,
-            [&](std::int32_t group, std::int32_t thread) {
-                const std::int32_t c0 = group * kLanes;
-                const std::int32_t extent = ColumnExtent(c0, radius_, scale_);
-                const double *quadrantIm = scratch_.quadrantIm + c0;
-                const double *quadrantRe = scratch_.quadrantRe + c0;
-                auto load = [&](std::int32_t a, Lanes &x, Lanes &y) {
-                    x = LoadLanes(quadrantIm + a * stride);
-                    y = LoadLanes(quadrantRe + a * stride);
-                };
-                auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
-                    Lanes im[kLanes];
-                    Lanes re[kLanes];
-                    for (std::int32_t u = 0; u < kLanes; ++u) {
-                        im[u] = x[u];
-                        re[u] = y[u];
-                    }
-                    lanes::Transpose(im);
-                    lanes::Transpose(re);
-                    for (std::int32_t c = 0; c < kLanes; ++c) {
-                        StoreLanes(layout_.Slot(buffers_.pupilIm, q0 / kLanes, c0 + c), im[c]);
-                        StoreLanes(layout_.Slot(buffers_.shiftScratch, q0 / kLanes, c0 + c), re[c]);
-                    }
-                };
-                batch::TransformLines(tables_, WorkOf(thread), extent, load, consume);
-            },
+            groups, [&](std::int32_t group, std::int32_t thread) { TransformColumnGroup(group, thread); },
             [&](std::int32_t done) { progress.Reached(done, groups); });
         progress.Finish();
+    }
+
+    void TransformColumnGroup(std::int32_t group, std::int32_t thread) {
+        const std::int32_t c0 = group * kLanes;
+        const std::int32_t stride = scratch_.quadrantStride;
+        const double *quadrantIm = scratch_.quadrantIm + c0;
+        const double *quadrantRe = scratch_.quadrantRe + c0;
+        auto load = [&](std::int32_t a, Lanes &x, Lanes &y) {
+            x = LoadLanes(quadrantIm + a * stride);
+            y = LoadLanes(quadrantRe + a * stride);
+        };
+        // Output q of the kLanes columns arrives as one vector per output;
+        // the row pass wants one vector per column: transpose the block.
+        auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
+            Lanes im[kLanes];
+            Lanes re[kLanes];
+            for (std::int32_t u = 0; u < kLanes; ++u) {
+                im[u] = x[u];
+                re[u] = y[u];
+            }
+            lanes::Transpose(im);
+            lanes::Transpose(re);
+            for (std::int32_t c = 0; c < kLanes; ++c) {
+                StoreLanes(layout_.Slot(buffers_.pupilIm, q0 / kLanes, c0 + c), im[c]);
+                StoreLanes(layout_.Slot(buffers_.shiftScratch, q0 / kLanes, c0 + c), re[c]);
+            }
+        };
+        batch::TransformLines(tables_, WorkOf(thread), ColumnExtent(c0, radius_, scale_), load, consume);
     }
 
     // Rows of the column spectra, kLanes at a time; intensities go to PupilRe
     // where the final quadrant swap puts them: row k to (k + n/2) mod n.
     void TransformRows() {
         const std::int32_t groups = n_ / kLanes;
-        const std::int32_t half = n_ / 2;
         PassProgress progress(progress_, n_, kRowPassOffset);
         progress.Reached(0, groups);
         pool_.Run(
-            groups,
-            [&](std::int32_t group, std::int32_t thread) {
-                const std::int32_t k0 = group * kLanes;
-                const std::int32_t wrap = n_ - 1; // n is a power of two: & wrap is mod n
-                double *rows[kLanes];
-                for (std::int32_t l = 0; l < kLanes; ++l) {
-                    rows[l] = buffers_.pupilRe[(k0 + l + half) & wrap];
-                }
-                PrefetchSpectra(group);
-                Lanes maximum{};
-                auto load = [&](std::int32_t c, Lanes &x, Lanes &y) {
-                    x = LoadLanes(layout_.Slot(buffers_.pupilIm, group, c));
-                    y = LoadLanes(layout_.Slot(buffers_.shiftScratch, group, c));
-                };
-                auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
-                    Lanes intensity[kLanes];
-                    for (std::int32_t u = 0; u < kLanes; ++u) {
-                        intensity[u] = y[u] * y[u] + x[u] * x[u];
-                        maximum = intensity[u] >= maximum ? intensity[u] : maximum;
-                    }
-                    lanes::Transpose(intensity);
-                    const std::int32_t column = (q0 + half) & wrap;
-                    for (std::int32_t l = 0; l < kLanes; ++l) {
-                        StoreLanes(rows[l] + column, intensity[l]);
-                    }
-                };
-                batch::TransformLines(tables_, WorkOf(thread), radius_, load, consume);
-                double &largest = tallies_[thread].maximum;
-                for (std::int32_t l = 0; l < kLanes; ++l) {
-                    largest = maximum[l] >= largest ? maximum[l] : largest;
-                }
-            },
+            groups, [&](std::int32_t group, std::int32_t thread) { TransformRowGroup(group, thread); },
             [&](std::int32_t done) { progress.Reached(done, groups); });
         progress.Finish();
+    }
+
+    void TransformRowGroup(std::int32_t group, std::int32_t thread) {
+        const std::int32_t k0 = group * kLanes;
+        const std::int32_t half = n_ / 2;
+        const std::int32_t wrap = n_ - 1; // n is a power of two: & wrap is mod n
+        double *rows[kLanes];
+        for (std::int32_t l = 0; l < kLanes; ++l) {
+            rows[l] = buffers_.pupilRe[(k0 + l + half) & wrap];
+        }
+        PrefetchSpectra(group);
+        auto load = [&](std::int32_t c, Lanes &x, Lanes &y) {
+            x = LoadLanes(layout_.Slot(buffers_.pupilIm, group, c));
+            y = LoadLanes(layout_.Slot(buffers_.shiftScratch, group, c));
+        };
+        // Intensity re^2 + im^2 of each output, then one vector per row.
+        Lanes maximum{};
+        auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
+            Lanes intensity[kLanes];
+            for (std::int32_t u = 0; u < kLanes; ++u) {
+                intensity[u] = y[u] * y[u] + x[u] * x[u];
+                maximum = intensity[u] >= maximum ? intensity[u] : maximum;
+            }
+            lanes::Transpose(intensity);
+            const std::int32_t column = (q0 + half) & wrap;
+            for (std::int32_t l = 0; l < kLanes; ++l) {
+                StoreLanes(rows[l] + column, intensity[l]);
+            }
+        };
+        batch::TransformLines(tables_, WorkOf(thread), radius_, load, consume);
+        double &largest = tallies_[thread].maximum;
+        for (std::int32_t l = 0; l < kLanes; ++l) {
+            largest = maximum[l] >= largest ? maximum[l] : largest;
+        }
     }
 
     // The row transform gathers its inputs in bit-reversed order, which no
@@ -337,8 +344,9 @@ class Computation {
         pool_.Run(
             units,
             [&](std::int32_t unit, std::int32_t) {
-                const std::int32_t last = (unit + 1) * kGreyRowsPerUnit < n_ ? (unit + 1) * kGreyRowsPerUnit : n_;
-                for (std::int32_t i = unit * kGreyRowsPerUnit; i < last; ++i) {
+                const std::int32_t first = unit * kGreyRowsPerUnit;
+                const std::int32_t end = first + kGreyRowsPerUnit < n_ ? first + kGreyRowsPerUnit : n_;
+                for (std::int32_t i = first; i < end; ++i) {
                     MapGreyRow(factor, buffers_.pupilRe[i], buffers_.grey[i]);
                 }
             },

@@ -6,11 +6,16 @@
 #include <exception>
 #include <system_error>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 namespace diffrascope {
 namespace {
 
-// How long a thread polls before it sleeps: longer than the gap between two
-// runs of one computation, short enough to cost nothing between computations.
+// How long a thread polls before it sleeps: enough to bridge the hand-over
+// between the runs of one computation, short enough to cost next to nothing
+// when another program needs the core or no computation follows.
 constexpr std::chrono::microseconds kPollTime{15};
 
 // Polls until done() holds or the poll time is over; true when it held.
@@ -38,11 +43,19 @@ std::int32_t ThreadCountFromEnvironment() {
             return static_cast<std::int32_t>(value);
         }
     }
-    const unsigned cores = std::thread::hardware_concurrency();
-    if (cores == 0) {
-        return 1; // the system does not say
+    const std::int32_t cores = AvailableCores();
+    return cores < kMaxThreads ? cores : kMaxThreads;
+}
+
+std::int32_t AvailableCores() {
+#if defined(__linux__)
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0) {
+        return CPU_COUNT(&allowed); // the cores this process may run on, as nproc counts them
     }
-    return cores < static_cast<unsigned>(kMaxThreads) ? static_cast<std::int32_t>(cores) : kMaxThreads;
+#endif
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<std::int32_t>(cores); // 0: the system does not say
 }
 
 WorkerPool::WorkerPool(std::int32_t threads) {

@@ -39,9 +39,12 @@ template <typename Result, typename... Args> class FunctionRef<Result(Args...)> 
 };
 
 // Thread count from DIFFRASCOPE_THREADS when it holds a whole number from 1 to
-// kMaxThreads, otherwise every core the system reports (at least one).
+// kMaxThreads, otherwise every available core (at most kMaxThreads).
 inline constexpr std::int32_t kMaxThreads = 64;
 std::int32_t ThreadCountFromEnvironment();
+// The cores this process may run on (its affinity mask where the system has
+// one), at least one.
+std::int32_t AvailableCores();
 
 class WorkerPool {
   public:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -10,6 +11,10 @@
 #include <vector>
 
 #include "WorkerPool.h"
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
 
 namespace diffrascope {
 namespace {
@@ -107,10 +112,7 @@ class ThreadsVariable {
     bool hadValue_ = false;
 };
 
-std::int32_t AllCores() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : static_cast<std::int32_t>(cores < 64 ? cores : 64);
-}
+std::int32_t AllCores() { return AvailableCores() < kMaxThreads ? AvailableCores() : kMaxThreads; }
 
 struct VariableCase {
     const char *value; // nullptr: unset
@@ -124,6 +126,27 @@ TEST_P(ThreadCountFromTheEnvironment, TakesAWholeNumberFrom1To64AndEveryCoreOthe
     ThreadsVariable variable(c.value);
     EXPECT_EQ(ThreadCountFromEnvironment(), c.threads == 0 ? AllCores() : c.threads)
         << (c.value == nullptr ? "unset" : c.value);
+}
+
+TEST(AvailableCores, CountsOnlyTheCoresTheProcessMayRunOn) {
+    EXPECT_GE(AvailableCores(), 1);
+    EXPECT_LE(AvailableCores(), static_cast<std::int32_t>(std::max(1u, std::thread::hardware_concurrency())));
+#if defined(__linux__)
+    cpu_set_t saved;
+    ASSERT_EQ(sched_getaffinity(0, sizeof saved, &saved), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &saved)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    }
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    const std::int32_t restricted = AvailableCores();
+    ASSERT_EQ(sched_setaffinity(0, sizeof saved, &saved), 0);
+    EXPECT_EQ(restricted, 1) << "a process tied to one core gets one thread by default";
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ThreadCountFromTheEnvironment,

@@ -1,10 +1,9 @@
 #include "StarImage.h"
 
 #include <cmath>
-#include <string>
-
+#include <exception>
 #include <memory>
-#include <new>
+#include <string>
 
 #include "FastPipeline.h"
 #include "Pupil.h"
@@ -81,8 +80,8 @@ bool AllocateFastPath(std::int32_t n) {
     }
     try {
         Pool = std::make_unique<WorkerPool>(threads);
-    } catch (const std::bad_alloc &) {
-        return false;
+    } catch (const std::exception &) {
+        return false; // reported as short memory; the buffers obtained so far are released
     }
     return true;
 }

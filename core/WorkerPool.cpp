@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <exception>
-#include <system_error>
 
 #if defined(__linux__)
 #include <sched.h>
@@ -59,11 +58,12 @@ std::int32_t AvailableCores() {
 }
 
 WorkerPool::WorkerPool(std::int32_t threads) {
+    workers_.reserve(threads > 1 ? static_cast<std::size_t>(threads - 1) : 0); // may throw: nothing started yet
     for (std::int32_t t = 1; t < threads; ++t) {
         try {
             workers_.emplace_back([this, t] { WorkerLoop(t); });
-        } catch (const std::system_error &) {
-            break; // no more threads to be had: go on with those that started
+        } catch (const std::exception &) {
+            break; // no more threads to be had (system_error, bad_alloc): go on with those that started
         }
     }
 }

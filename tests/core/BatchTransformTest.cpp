@@ -40,6 +40,8 @@ struct TransformCase {
     std::int32_t extent; // inputs farther than this from index 0, cyclically, are zero
 };
 
+void PrintTo(const TransformCase &c, std::ostream *out) { *out << "length " << c.n << ", extent " << c.extent; }
+
 class BatchTransform : public testing::TestWithParam<TransformCase> {
   protected:
     void SetUp() override { SetTraceOutput(nullptr); }

@@ -95,6 +95,8 @@ struct StopCase {
     const char *where;
 };
 
+void PrintTo(const StopCase &c, std::ostream *out) { *out << "call " << c.stopAtCall << ", " << c.where; }
+
 class StoppedByProgress : public ThreadedComputation, public testing::WithParamInterface<StopCase> {};
 
 TEST_P(StoppedByProgress, AThrowingProgressStopsTheComputationAndTheNextOneWorks) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "LiteralPipeline.h"
+#include "PrintPositions.h"
 #include "StarImage.h"
 #include "Trace.h"
 
@@ -20,6 +21,11 @@ struct ExactnessCase {
     std::int32_t n;
     ScrollPositions positions;
 };
+
+void PrintTo(const ExactnessCase &c, std::ostream *out) {
+    *out << "N " << c.n << ", ";
+    PrintTo(c.positions, out);
+}
 
 std::string SignedText(std::int32_t v) {
     std::string text = v < 0 ? "m" : "";

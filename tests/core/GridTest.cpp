@@ -89,6 +89,8 @@ struct FailedGridCase {
     const char *trace;
 };
 
+void PrintTo(const FailedGridCase &c, std::ostream *out) { *out << c.what; }
+
 class FailedGridAllocation : public testing::TestWithParam<FailedGridCase> {};
 
 TEST_P(FailedGridAllocation, ReturnsFailureLeavesAnEmptyHandleAndTracesOnlyIntegerRows) {

@@ -169,6 +169,8 @@ struct RingCase {
     std::int32_t firstDarkRing; // grid steps from the centre
 };
 
+void PrintTo(const RingCase &c, std::ostream *out) { *out << "N " << c.n << ", " << c.wavelength << " nm"; }
+
 class AiryPattern : public Pipeline, public testing::WithParamInterface<RingCase> {};
 
 // One diffraction unit spans 5 lambda / 550 grid steps whatever N: the first
@@ -296,6 +298,8 @@ struct InvalidCase {
     ScrollPositions positions;
     std::int32_t gridSize;
 };
+
+void PrintTo(const InvalidCase &c, std::ostream *out) { *out << c.what; }
 
 class InvalidInput : public Pipeline, public testing::WithParamInterface<InvalidCase> {};
 

@@ -119,6 +119,10 @@ struct VariableCase {
     std::int32_t threads; // 0: every core
 };
 
+void PrintTo(const VariableCase &c, std::ostream *out) {
+    *out << "DIFFRASCOPE_THREADS " << (c.value == nullptr ? "unset" : "'" + std::string(c.value) + "'");
+}
+
 class ThreadCountFromTheEnvironment : public testing::TestWithParam<VariableCase> {};
 
 TEST_P(ThreadCountFromTheEnvironment, TakesAWholeNumberFrom1To64AndEveryCoreOtherwise) {

@@ -8,15 +8,12 @@ set -euo pipefail
 
 program=${1:?usage: desktop_program.sh PATH/TO/Diffrascope [SCREENSHOT_DIR]}
 shots=${2:-}
-readonly skip=77 # ctest's skip code
 readonly screen_width=1024 screen_height=768
 # Where the picture's centre lies in the client area: Image1 at 288, 56, its centre pixel at 128, 128.
 readonly picture_left=288 picture_top=56 picture_side=256 client_height=329
-readonly wait_seconds=20
 
-for tool in Xvfb xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit "$skip"; }
-done
+. "$(dirname "$0")/../support/shell.sh"
+need_tools Xvfb xdotool import convert
 
 work=$(mktemp -d)
 xvfb_pid='' app_pid=''
@@ -28,25 +25,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# Repeats a command until it succeeds, at most wait_seconds.
-eventually() {
-  local deadline=$((SECONDS + wait_seconds))
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.1
-  done
-}
-
-start_screen() {
-  Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  eventually test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  export DISPLAY=":$(head -n1 "$work/display")"
-}
-
-# Visible top-level windows captioned exactly "Diffrascope" (the main window and its message boxes).
 titled_windows() { xdotool search --onlyvisible --name '^Diffrascope$' 2>/dev/null || true; }
 count_titled() { titled_windows | grep -c . || true; }
 has_titled_count() { [[ $(count_titled) -eq $1 ]]; }
@@ -70,7 +48,7 @@ picture_changed() {
 app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY # the real X11 window, not an offscreen one
-start_screen
+start_screen "${screen_width}x${screen_height}"
 "$program" >"$work/stdout" 2>"$work/stderr" &
 app_pid=$!
 

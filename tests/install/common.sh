@@ -1,26 +1,8 @@
 # Helpers shared by the install and package tests; sourced, not run.
 
-readonly skip=77 # ctest's skip code
+. "$(dirname "${BASH_SOURCE[0]}")/../support/shell.sh"
+
 readonly app_id=org.diffrascope.Diffrascope
-readonly wait_seconds=20
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-need_tools() {
-  local tool
-  for tool in "$@"; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit "$skip"; }
-  done
-}
-
-# Repeats a command until it succeeds, at most wait_seconds.
-eventually() {
-  local deadline=$((SECONDS + wait_seconds))
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.1
-  done
-}
 
 # The files every install holds, relative to the prefix.
 installed_files() {

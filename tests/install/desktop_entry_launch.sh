@@ -24,16 +24,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-start_screen() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  eventually test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  display=":$(head -n1 "$work/display")"
-  eventually screen_answers || fail "no X client can reach $display"
-}
-
-screen_answers() { DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1; }
-
 # A desktop session reduced to what finding and starting an entry needs:
 # the installed programs first on PATH, the installed data first in XDG_DATA_DIRS.
 # No session bus, so the launcher starts the program itself.

@@ -245,11 +245,16 @@ class Computation {
     // the spectra go to PupilIm and ShiftScratch in the SpectrumLayout.
     void TransformColumns() {
         const std::int32_t groups = (radius_ + kLanes) / kLanes;
-        PassProgress progress(progress_, n_, kColumnPassOffset);
+        RunTransformPass(groups, kColumnPassOffset,
+                         [&](std::int32_t group, std::int32_t thread) { TransformColumnGroup(group, thread); });
+    }
+
+    // One pass of line transforms spread over the pool; its n progress values
+    // follow the finished units on the calling thread.
+    template <typename Unit> void RunTransformPass(std::int32_t groups, std::int32_t progressOffset, Unit unit) {
+        PassProgress progress(progress_, n_, progressOffset);
         progress.Reached(0, groups);
-        pool_.Run(
-            groups, [&](std::int32_t group, std::int32_t thread) { TransformColumnGroup(group, thread); },
-            [&](std::int32_t done) { progress.Reached(done, groups); });
+        pool_.Run(groups, unit, [&](std::int32_t done) { progress.Reached(done, groups); });
         progress.Finish();
     }
 
@@ -285,12 +290,8 @@ class Computation {
     // where the final quadrant swap puts them: row k to (k + n/2) mod n.
     void TransformRows() {
         const std::int32_t groups = n_ / kLanes;
-        PassProgress progress(progress_, n_, kRowPassOffset);
-        progress.Reached(0, groups);
-        pool_.Run(
-            groups, [&](std::int32_t group, std::int32_t thread) { TransformRowGroup(group, thread); },
-            [&](std::int32_t done) { progress.Reached(done, groups); });
-        progress.Finish();
+        RunTransformPass(groups, kRowPassOffset,
+                         [&](std::int32_t group, std::int32_t thread) { TransformRowGroup(group, thread); });
     }
 
     void TransformRowGroup(std::int32_t group, std::int32_t thread) {

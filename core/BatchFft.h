@@ -185,20 +185,23 @@ inline void LineStages(const Tables &t, const Line &line, std::int32_t length, s
     }
 }
 
+// How an input index reaches the caller's load: mirror-symmetric lines are
+// read from source row min(a, n - a); cyclic lines from a itself.
+enum class Inputs { Mirrored, Cyclic };
+
 // Gathers four positions in bit-reversed order (Fft's permutation) and runs
-// the first two stages on them, whose twiddles are 1 and -i. Input index a
-// comes from source row min(a, n - a): the pupil and the column spectra are
-// mirror-symmetric; rows beyond extent are zero.
-template <typename Load>
+// the first two stages on them, whose twiddles are 1 and -i. Inputs farther
+// than extent from index 0, cyclically, are zero.
+template <Inputs kInputs, typename Load>
 void GatherFour(const Tables &t, std::int32_t p, Lanes *x, Lanes *y, std::int32_t extent, Load &load) {
     Lanes xs[4];
     Lanes ys[4];
     bool any = false;
     for (std::int32_t u = 0; u < 4; ++u) {
         const std::int32_t a = t.bitRev[p + u];
-        const std::int32_t row = a <= t.n / 2 ? a : t.n - a;
-        if (row <= extent) {
-            load(row, xs[u], ys[u]);
+        const std::int32_t mirrored = a <= t.n / 2 ? a : t.n - a;
+        if (mirrored <= extent) {
+            load(kInputs == Inputs::Mirrored ? mirrored : a, xs[u], ys[u]);
             any = true;
         } else {
             xs[u] = Lanes{};
@@ -218,14 +221,14 @@ void GatherFour(const Tables &t, std::int32_t p, Lanes *x, Lanes *y, std::int32_
 }
 
 // Gathers one block and runs the stages that stay inside it.
-template <typename Load>
+template <Inputs kInputs, typename Load>
 void TransformBlock(const Tables &t, const Work &w, std::int32_t block, std::int32_t extent, Load &load) {
     const std::int32_t length = BlockLength(t.n);
     const std::int32_t p0 = block * length;
     Lanes *x = w.x + block * BlockStride(t.n);
     Lanes *y = w.y + block * BlockStride(t.n);
     for (std::int32_t p = 0; p < length; p += 4) {
-        GatherFour(t, p0 + p, x + p, y + p, extent, load);
+        GatherFour<kInputs>(t, p0 + p, x + p, y + p, extent, load);
     }
     LineStages(t, Line{x, y, 1, 1, 0}, length, 4, p0, extent);
 }
@@ -233,17 +236,19 @@ void TransformBlock(const Tables &t, const Work &w, std::int32_t block, std::int
 } // namespace detail
 
 // Transforms lanes::kCount lines. load(row, x, y) supplies the lanes of
-// source row `row` (row <= extent; every input farther than extent from index
-// 0, cyclically, is zero). consume(q, x, y) receives the finished outputs
+// input `row`; every input farther than extent from index 0, cyclically, is
+// zero. Mirrored lines (input a equals input n - a) are asked for row
+// min(a, n - a) <= extent only; cyclic lines for a itself (a <= extent or
+// a >= n - extent). consume(q, x, y) receives the finished outputs
 // q .. q + kCount - 1, scaled by 1/n as Fft scales them: x[u] and y[u] hold
 // output q + u of every line. Requires a power of two n >= kMinLength.
-template <typename Load, typename Consume>
+template <detail::Inputs kInputs = detail::Inputs::Mirrored, typename Load, typename Consume>
 void TransformLines(const Tables &t, const Work &w, std::int32_t extent, Load &&load, Consume &&consume) {
     const std::int32_t length = BlockLength(t.n);
     const std::int32_t blocks = t.n / length;
     const std::int32_t stride = BlockStride(t.n);
     for (std::int32_t block = 0; block < blocks; ++block) {
-        detail::TransformBlock(t, w, block, extent, load);
+        detail::TransformBlock<kInputs>(t, w, block, extent, load);
     }
     const double inverseLength = 1.0 / t.n; // x / n == x * (1/n) exactly: n is a power of two
     for (std::int32_t jj0 = 0; jj0 < length; jj0 += lanes::kCount) {
@@ -260,6 +265,12 @@ void TransformLines(const Tables &t, const Work &w, std::int32_t extent, Load &&
             consume(b * length + jj0, x, y);
         }
     }
+}
+
+// Lines whose inputs hold no symmetry: load(a, x, y) is asked for a itself.
+template <typename Load, typename Consume>
+void TransformCyclicLines(const Tables &t, const Work &w, std::int32_t extent, Load &&load, Consume &&consume) {
+    TransformLines<detail::Inputs::Cyclic>(t, w, extent, load, consume);
 }
 
 } // namespace diffrascope::batch

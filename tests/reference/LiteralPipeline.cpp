@@ -138,6 +138,8 @@ void Fft2DCentred(std::int32_t n, Field &re, Field &im) {
 
 } // namespace
 
+void LiteralFft2DCentred(std::int32_t n, std::vector<double> &re, std::vector<double> &im) { Fft2DCentred(n, re, im); }
+
 std::vector<std::int32_t> LiteralStarImage(const ScrollPositions &positions, std::int32_t n) {
     const double sa = positions.spherical * 0.1;
     const double focus = positions.focus * 0.1;

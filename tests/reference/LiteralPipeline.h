@@ -14,4 +14,8 @@ namespace diffrascope::reference {
 // Throws ZeroDivisionError when no light passes the aperture.
 std::vector<std::int32_t> LiteralStarImage(const ScrollPositions &positions, std::int32_t n);
 
+// The centred 2-D transform of that reading, in place: n x n fields with
+// element [r][c] at r * n + c, real and imaginary parts.
+void LiteralFft2DCentred(std::int32_t n, std::vector<double> &re, std::vector<double> &im);
+
 } // namespace diffrascope::reference

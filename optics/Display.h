@@ -1,0 +1,54 @@
+#pragma once
+// From intensities to what a picture shows: a square panel of the field,
+// centred on the optical axis, where each picture pixel may average a block of
+// grid pixels (a detector pixel integrates the light that falls on it); the
+// panel normalised to the brightest block of the whole field; and the grey
+// scales: the window's amplitude scale or a logarithmic one for faint rings.
+
+#include <cstdint>
+#include <vector>
+
+#include "StarImager.h"
+
+namespace diffrascope::optics {
+
+struct PanelView {
+    std::int32_t side = 256; // picture pixels along each axis
+    std::int32_t bin = 1;    // grid pixels per picture pixel along each axis
+    std::int32_t first = 0;  // first grid row and column shown
+};
+
+// The view of side x side pixels of bin x bin grid pixels centred on grid
+// point (n/2, n/2); side 256 and bin 1 is the window's crop, side n the whole
+// grid. The block holding (n/2, n/2) has it in its middle (odd bins) or just
+// past it, unless the view fills the grid. Throws InvalidInputError when the
+// view does not fit the grid.
+PanelView CentredView(std::int32_t n, std::int32_t side, std::int32_t bin);
+
+enum class Scale { Amplitude, Log };
+
+struct DisplayScale {
+    Scale scale = Scale::Amplitude;
+    double decades = 4; // Log: the faintest level shown is 10^-decades of the peak
+};
+
+inline constexpr double kMinDecades = 1;
+inline constexpr double kMaxDecades = 10;
+
+// Normalised intensity v (0 .. 1) to grey: Amplitude min(trunc(300 sqrt(v)), 255),
+// the window's scale; Log trunc(255 (1 + log10(v) / decades)), clamped to 0 .. 255.
+std::int32_t GreyLevel(double v, const DisplayScale &scale);
+
+struct Panel {
+    PanelView view;
+    // Block means divided by the brightest block of the whole field (so
+    // the brightest is 1), element [x][y] at x side + y: x is the grid row
+    // and the picture column, y the grid column and the picture row.
+    std::vector<double> values;
+    std::vector<std::int32_t> grey; // the same layout
+};
+
+// Throws ZeroDivisionError when the field holds no light at all.
+Panel MakePanel(const IntensityImage &image, const PanelView &view, const DisplayScale &scale);
+
+} // namespace diffrascope::optics

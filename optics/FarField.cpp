@@ -1,0 +1,338 @@
+#include "FarField.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "AlignedBuffer.h"
+#include "BatchFft.h"
+#include "Fft.h"
+#include "Lanes.h"
+#include "WorkerPool.h"
+
+namespace diffrascope::optics {
+namespace {
+
+using lanes::Lanes;
+constexpr std::int32_t kLanes = lanes::kCount;
+constexpr std::int32_t kMaxGridSize = 4096;
+constexpr std::int32_t kCacheLine = 64;
+// y lies this far beyond x in a work area, so that x[i] and y[i] fall into different cache sets.
+constexpr std::int32_t kWorkYShiftSlots = 2048 / lanes::kBytes;
+
+// Per-thread results of a pass, one cache line each so that threads never share one.
+struct alignas(kCacheLine) Tally {
+    double maximum;
+    std::int64_t lit;
+};
+
+std::int32_t RoundUpToLanes(std::int32_t count) { return (count + kLanes - 1) / kLanes * kLanes; }
+
+Lanes LoadLanes(const double *from) {
+    Lanes v;
+    std::memcpy(&v, from, sizeof v);
+    return v;
+}
+
+void StoreLanes(double *to, const Lanes &v) { std::memcpy(to, &v, sizeof v); }
+
+// The pupil's offsets -R .. R in cyclic order: index k holds offset k for
+// k <= R and offset k - (2R + 1) above, so that the nonnegative offsets come first.
+struct CyclicOffsets {
+    std::int32_t radius;
+    std::int32_t count; // 2R + 1
+
+    std::int32_t Offset(std::int32_t k) const { return k <= radius ? k : k - count; }
+    std::int32_t Index(std::int32_t offset) const { return offset >= 0 ? offset : offset + count; }
+};
+
+} // namespace
+
+struct FarField::Impl {
+    std::int32_t n;
+    std::vector<std::int32_t> bitRev;
+    std::vector<double> sinTable;
+    AlignedBuffer<double> cosines;
+    AlignedBuffer<double> sines;
+    std::unique_ptr<WorkerPool> pool;
+    std::int32_t threads = 1;
+    AlignedBuffer<Lanes> work;
+    AlignedBuffer<Tally> tallies;
+    AlignedBuffer<double> intensity;
+    // The pupil box, (2R + 1) rows of boxStride doubles, rows and columns in cyclic order.
+    AlignedBuffer<double> boxRe;
+    AlignedBuffer<double> boxIm;
+    // Column spectra: group g of kLanes frequencies holds, for every stored
+    // column k, the vector of its kLanes frequencies at (g stored + k) kLanes.
+    AlignedBuffer<double> spectraRe;
+    AlignedBuffer<double> spectraIm;
+    double maximum = 0;
+
+    // Geometry of the current computation.
+    CyclicOffsets offsets{0, 1};
+    std::int32_t boxStride = 0;
+    std::int32_t storedColumns = 0;
+    bool mirrorsColumns = false;
+
+    bool Batched() const { return n >= batch::kMinLength; }
+    void Prepare(const PupilSampler &pupil);
+    void Reserve(AlignedBuffer<double> &buffer, std::size_t count);
+    batch::Tables TransformTables() const { return {n, bitRev.data(), cosines.data(), sines.data()}; }
+    batch::Work WorkOf(std::int32_t thread);
+    std::int64_t BuildBox(const PupilSampler &pupil);
+    void BuildBoxRow(const PupilSampler &pupil, std::int32_t k, std::int32_t thread);
+    void TransformColumns(const PupilSampler &pupil);
+    void TransformColumnGroup(const PupilSampler &pupil, std::int32_t group, std::int32_t thread);
+    void TransformRows();
+    void TransformRowGroup(std::int32_t group, std::int32_t thread);
+    std::int64_t ComputeLiterally(const PupilSampler &pupil);
+};
+
+FarField::FarField(std::int32_t n, std::int32_t threads) : impl_(std::make_unique<Impl>()) {
+    if (!IsTransformLength(n) || n > kMaxGridSize) {
+        throw InvalidInputError("grid size " + std::to_string(n) + " is not a power of two from 4 to " +
+                                std::to_string(kMaxGridSize));
+    }
+    Impl &f = *impl_;
+    f.n = n;
+    f.bitRev.resize(static_cast<std::size_t>(n));
+    f.sinTable.resize(static_cast<std::size_t>(SinTableLength(n)));
+    MakeSinTable(n, f.sinTable.data());
+    MakeBitReverseTable(n, f.bitRev.data());
+    f.intensity = AlignedBuffer<double>(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+    if (!f.Batched()) {
+        return; // the smallest grids take the literal transform on the calling thread
+    }
+    f.cosines = AlignedBuffer<double>(static_cast<std::size_t>(batch::TwiddleEntries(n)));
+    f.sines = AlignedBuffer<double>(static_cast<std::size_t>(batch::TwiddleEntries(n)));
+    batch::FillTwiddles(n, f.sinTable.data(), f.cosines.data(), f.sines.data());
+    try {
+        f.pool = std::make_unique<WorkerPool>(threads > 0 ? threads : ThreadCountFromEnvironment());
+    } catch (const std::exception &) {
+        throw AllocationError();
+    }
+    f.threads = f.pool->Threads();
+    const std::size_t perThread = 2 * static_cast<std::size_t>(batch::WorkSlots(n)) + kWorkYShiftSlots;
+    f.work = AlignedBuffer<Lanes>(perThread * static_cast<std::size_t>(f.threads));
+    f.tallies = AlignedBuffer<Tally>(static_cast<std::size_t>(f.threads));
+}
+
+FarField::~FarField() = default;
+
+std::int32_t FarField::Size() const { return impl_->n; }
+std::int32_t FarField::Threads() const { return impl_->threads; }
+const double *FarField::Intensity() const { return impl_->intensity.data(); }
+double FarField::Maximum() const { return impl_->maximum; }
+
+std::int64_t FarField::Compute(const PupilSampler &pupil) {
+    Impl &f = *impl_;
+    if (pupil.GridSize() != f.n) {
+        throw InvalidInputError("the pupil is sampled for grid size " + std::to_string(pupil.GridSize()) +
+                                ", the far field has " + std::to_string(f.n));
+    }
+    if (!f.Batched()) {
+        return f.ComputeLiterally(pupil);
+    }
+    f.Prepare(pupil);
+    for (std::int32_t t = 0; t < f.threads; ++t) {
+        f.tallies[t] = Tally{0.0, 0};
+    }
+    const std::int64_t lit = f.BuildBox(pupil);
+    if (lit == 0) {
+        std::memset(f.intensity.data(), 0, f.intensity.size() * sizeof(double)); // the transform of zeros
+        f.maximum = 0;
+        return 0;
+    }
+    f.TransformColumns(pupil);
+    f.TransformRows();
+    f.maximum = 0;
+    for (std::int32_t t = 0; t < f.threads; ++t) {
+        f.maximum = f.tallies[t].maximum >= f.maximum ? f.tallies[t].maximum : f.maximum;
+    }
+    return lit;
+}
+
+void FarField::Impl::Reserve(AlignedBuffer<double> &buffer, std::size_t count) {
+    if (buffer.size() < count) {
+        buffer = AlignedBuffer<double>(); // the old block goes first: never both at once
+        buffer = AlignedBuffer<double>(count);
+    }
+}
+
+void FarField::Impl::Prepare(const PupilSampler &pupil) {
+    const std::int32_t radius = pupil.Radius();
+    offsets = {radius, 2 * radius + 1};
+    mirrorsColumns = pupil.MirrorsColumns();
+    boxStride = RoundUpToLanes(offsets.count);
+    storedColumns = RoundUpToLanes(mirrorsColumns ? radius + 1 : offsets.count);
+    const std::size_t box = static_cast<std::size_t>(offsets.count) * static_cast<std::size_t>(boxStride);
+    const std::size_t spectra = static_cast<std::size_t>(n) * static_cast<std::size_t>(storedColumns);
+    Reserve(boxRe, box);
+    Reserve(boxIm, box);
+    Reserve(spectraRe, spectra);
+    Reserve(spectraIm, spectra);
+}
+
+batch::Work FarField::Impl::WorkOf(std::int32_t thread) {
+    const std::int32_t slots = batch::WorkSlots(n);
+    Lanes *area = work.data() + static_cast<std::ptrdiff_t>(thread) * (2 * slots + kWorkYShiftSlots);
+    return {area, area + slots + kWorkYShiftSlots};
+}
+
+// Rows of the box, one unit each; a row mirrored about the y axis is copied, not sampled again.
+std::int64_t FarField::Impl::BuildBox(const PupilSampler &pupil) {
+    const std::int32_t rows = pupil.MirrorsRows() ? offsets.radius + 1 : offsets.count;
+    pool->Run(
+        rows, [&](std::int32_t k, std::int32_t thread) { BuildBoxRow(pupil, k, thread); }, [](std::int32_t) {});
+    std::int64_t lit = 0;
+    for (std::int32_t t = 0; t < threads; ++t) {
+        lit += tallies[t].lit;
+    }
+    return lit;
+}
+
+void FarField::Impl::BuildBoxRow(const PupilSampler &pupil, std::int32_t k, std::int32_t thread) {
+    const std::int32_t a = offsets.Offset(k);
+    double *re = boxRe.data() + static_cast<std::ptrdiff_t>(k) * boxStride;
+    double *im = boxIm.data() + static_cast<std::ptrdiff_t>(k) * boxStride;
+    std::memset(re, 0, sizeof(double) * static_cast<std::size_t>(boxStride));
+    std::memset(im, 0, sizeof(double) * static_cast<std::size_t>(boxStride));
+    const std::int32_t extent = pupil.Extent(a); // no point of the row lies farther out
+    std::int64_t lit = 0;
+    for (std::int32_t b = mirrorsColumns ? 0 : -extent; b <= extent; ++b) {
+        const PupilSample sample = pupil.At(a, b);
+        re[offsets.Index(b)] = sample.re;
+        im[offsets.Index(b)] = sample.im;
+        lit += sample.lit ? (mirrorsColumns && b != 0 ? 2 : 1) : 0;
+    }
+    if (pupil.MirrorsRows() && a != 0) {
+        const std::int32_t image = offsets.Index(-a);
+        std::memcpy(boxRe.data() + static_cast<std::ptrdiff_t>(image) * boxStride, re,
+                    sizeof(double) * static_cast<std::size_t>(boxStride));
+        std::memcpy(boxIm.data() + static_cast<std::ptrdiff_t>(image) * boxStride, im,
+                    sizeof(double) * static_cast<std::size_t>(boxStride));
+        lit *= 2;
+    }
+    tallies[thread].lit += lit;
+}
+
+// The columns of the box, kLanes at a time; the spectra go to the spectra buffers.
+void FarField::Impl::TransformColumns(const PupilSampler &pupil) {
+    pool->Run(
+        storedColumns / kLanes,
+        [&](std::int32_t group, std::int32_t thread) { TransformColumnGroup(pupil, group, thread); },
+        [](std::int32_t) {});
+}
+
+void FarField::Impl::TransformColumnGroup(const PupilSampler &pupil, std::int32_t group, std::int32_t thread) {
+    const std::int32_t k0 = group * kLanes;
+    // Rows farther out than the group's nearest column reaches are zero in every column of the group.
+    std::int32_t nearest = offsets.radius;
+    for (std::int32_t k = k0; k < k0 + kLanes && k < offsets.count; ++k) {
+        const std::int32_t b = offsets.Offset(k);
+        nearest = std::min(nearest, b < 0 ? -b : b);
+    }
+    const std::int32_t extent = pupil.Extent(nearest);
+    const double *re = boxRe.data() + k0;
+    const double *im = boxIm.data() + k0;
+    auto load = [&](std::int32_t a, Lanes &x, Lanes &y) {
+        const std::int32_t row = a <= offsets.radius ? a : a - n + offsets.count;
+        x = LoadLanes(im + static_cast<std::ptrdiff_t>(row) * boxStride);
+        y = LoadLanes(re + static_cast<std::ptrdiff_t>(row) * boxStride);
+    };
+    // Output q of the kLanes columns arrives as one vector per output; the
+    // row pass wants one vector per column: transpose the block.
+    auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
+        Lanes spectrumIm[kLanes];
+        Lanes spectrumRe[kLanes];
+        for (std::int32_t u = 0; u < kLanes; ++u) {
+            spectrumIm[u] = x[u];
+            spectrumRe[u] = y[u];
+        }
+        lanes::Transpose(spectrumIm);
+        lanes::Transpose(spectrumRe);
+        const std::ptrdiff_t first = (static_cast<std::ptrdiff_t>(q0 / kLanes) * storedColumns + k0) * kLanes;
+        for (std::int32_t c = 0; c < kLanes; ++c) {
+            StoreLanes(spectraIm.data() + first + c * kLanes, spectrumIm[c]);
+            StoreLanes(spectraRe.data() + first + c * kLanes, spectrumRe[c]);
+        }
+    };
+    batch::TransformCyclicLines(TransformTables(), WorkOf(thread), extent < 0 ? 0 : extent, load, consume);
+}
+
+// Every row of the column spectra, kLanes at a time; intensities go where the
+// final quadrant swap puts them: row p to (p + n/2) mod n.
+void FarField::Impl::TransformRows() {
+    pool->Run(
+        n / kLanes, [&](std::int32_t group, std::int32_t thread) { TransformRowGroup(group, thread); },
+        [](std::int32_t) {});
+}
+
+void FarField::Impl::TransformRowGroup(std::int32_t group, std::int32_t thread) {
+    const std::int32_t half = n / 2;
+    const std::int32_t wrap = n - 1; // n is a power of two: & wrap is mod n
+    double *rows[kLanes];
+    for (std::int32_t l = 0; l < kLanes; ++l) {
+        rows[l] = intensity.data() + static_cast<std::ptrdiff_t>((group * kLanes + l + half) & wrap) * n;
+    }
+    const double *re = spectraRe.data() + static_cast<std::ptrdiff_t>(group) * storedColumns * kLanes;
+    const double *im = spectraIm.data() + static_cast<std::ptrdiff_t>(group) * storedColumns * kLanes;
+    auto load = [&](std::int32_t c, Lanes &x, Lanes &y) {
+        const std::int32_t negative = mirrorsColumns ? n - c : c - n + offsets.count;
+        const std::int32_t k = c <= offsets.radius ? c : negative;
+        x = LoadLanes(im + static_cast<std::ptrdiff_t>(k) * kLanes);
+        y = LoadLanes(re + static_cast<std::ptrdiff_t>(k) * kLanes);
+    };
+    Lanes maximum{};
+    auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
+        Lanes values[kLanes];
+        for (std::int32_t u = 0; u < kLanes; ++u) {
+            values[u] = y[u] * y[u] + x[u] * x[u];
+            maximum = values[u] >= maximum ? values[u] : maximum;
+        }
+        lanes::Transpose(values);
+        const std::int32_t column = (q0 + half) & wrap;
+        for (std::int32_t l = 0; l < kLanes; ++l) {
+            StoreLanes(rows[l] + column, values[l]);
+        }
+    };
+    batch::TransformCyclicLines(TransformTables(), WorkOf(thread), offsets.radius, load, consume);
+    double &largest = tallies[thread].maximum;
+    for (std::int32_t l = 0; l < kLanes; ++l) {
+        largest = maximum[l] >= largest ? maximum[l] : largest;
+    }
+}
+
+// The smallest grids: the literal reading itself, on the calling thread.
+std::int64_t FarField::Impl::ComputeLiterally(const PupilSampler &pupil) {
+    const std::size_t count = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+    std::vector<double> re(count), im(count), scratch(count), workRe(static_cast<std::size_t>(n)),
+        workIm(static_cast<std::size_t>(n));
+    std::vector<double *> reRows(static_cast<std::size_t>(n)), imRows(static_cast<std::size_t>(n)),
+        scratchRows(static_cast<std::size_t>(n));
+    const std::int32_t half = n / 2;
+    std::int64_t lit = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        reRows[i] = re.data() + static_cast<std::ptrdiff_t>(i) * n;
+        imRows[i] = im.data() + static_cast<std::ptrdiff_t>(i) * n;
+        scratchRows[i] = scratch.data() + static_cast<std::ptrdiff_t>(i) * n;
+        for (std::int32_t j = 0; j < n; ++j) {
+            const PupilSample sample = pupil.At(i - half, j - half);
+            reRows[i][j] = sample.re;
+            imRows[i][j] = sample.im;
+            lit += sample.lit ? 1 : 0;
+        }
+    }
+    const TransformBuffers buffers{scratchRows.data(), workRe.data(), workIm.data(), bitRev.data(),
+                                   sinTable.data()};
+    Fft2DCentred(n, reRows.data(), imRows.data(), buffers, {});
+    maximum = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        intensity[k] = re[k] * re[k] + im[k] * im[k];
+        maximum = intensity[k] >= maximum ? intensity[k] : maximum;
+    }
+    return lit;
+}
+
+} // namespace diffrascope::optics

@@ -1,0 +1,63 @@
+#include "Render.h"
+
+#include "StarImager.h"
+
+namespace diffrascope::optics {
+namespace {
+
+std::vector<PupilSpec> PanelPupils(const RenderJob &job) {
+    std::vector<PupilSpec> pupils;
+    for (double focus : PanelFocus(job)) {
+        PupilSpec pupil = job.pupil;
+        pupil.aberrations.focus = focus;
+        pupils.push_back(pupil);
+    }
+    return pupils;
+}
+
+// Grid, view and warnings of the job's layout.
+RenderResult Plan(const RenderJob &job, const std::vector<PupilSpec> &pupils) {
+    RenderResult result;
+    result.pixelScale = PixelScale(job.pupil.wavelength);
+    if (job.layout == Layout::Panels) {
+        FieldRequest request = job.field;
+        request.grid = job.grid;
+        const FieldPlan plan = PlanPanels(pupils, job.spectrum, request);
+        result.grid = plan.grid;
+        result.view = plan.view;
+        result.warnings = plan.warnings;
+    } else {
+        result.grid = job.grid.value_or(kWindowGrid);
+        result.view = CentredView(result.grid, job.layout == Layout::Full ? result.grid : kCropSide, 1);
+        result.warnings = SamplingWarnings(pupils, job.spectrum, result.grid);
+    }
+    result.width = result.view.side * result.view.bin * result.pixelScale;
+    return result;
+}
+
+} // namespace
+
+std::vector<double> PanelFocus(const RenderJob &job) {
+    return job.focus.empty() ? std::vector<double>{job.pupil.aberrations.focus} : job.focus;
+}
+
+RenderResult Render(const RenderJob &job) {
+    const std::vector<PupilSpec> pupils = PanelPupils(job);
+    RenderResult result = Plan(job, pupils);
+    StarImager imager(result.grid, job.threads);
+    double referencePeak = 0;
+    if (job.metrics) {
+        referencePeak = imager.Compute(WithoutAberrations(job.pupil), job.spectrum).maximum;
+    }
+    for (const PupilSpec &pupil : pupils) {
+        const IntensityImage image = imager.Compute(pupil, job.spectrum);
+        RenderedPanel rendered{pupil.aberrations.focus, MakePanel(image, result.view, job.display), std::nullopt};
+        if (job.metrics) {
+            rendered.metrics = Measure(image, referencePeak, result.pixelScale, job.encircledRadii);
+        }
+        result.panels.push_back(std::move(rendered));
+    }
+    return result;
+}
+
+} // namespace diffrascope::optics

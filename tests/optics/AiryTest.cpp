@@ -1,0 +1,83 @@
+// The unaberrated and the defocused aperture held against textbook optics:
+// the Airy pattern's encircled energy, half width and Strehl ratio, and the
+// on-axis Strehl ratio of pure defocus.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Metrics.h"
+#include "Support.h"
+
+namespace diffrascope::optics {
+namespace {
+
+using testing::Image;
+using testing::Pupil;
+
+constexpr double kPi = 3.141592653589793;
+
+// Encircled energy of the Airy pattern within r lambda/D (Rayleigh):
+// 1 - J0(pi r)^2 - J1(pi r)^2.
+double AiryEncircled(double r) {
+    const double v = kPi * r;
+    return 1 - std::pow(std::cyl_bessel_j(0.0, v), 2) - std::pow(std::cyl_bessel_j(1.0, v), 2);
+}
+
+Metrics MeasureAt550(const IntensityImage &image, double referencePeak) {
+    return Measure(image, referencePeak, PixelScale(550), {});
+}
+
+TEST(AiryPattern, EncircledEnergyAtTheFirstThreeDarkRingsIsTheTextbooks) {
+    const IntensityImage airy = Image(Pupil(0, 0, 0));
+    const Metrics m = MeasureAt550(airy, airy.maximum);
+    // 1 - J0^2 at the zeros of J1: 0.838, 0.910, 0.938
+    const double textbook[] = {0.838, 0.910, 0.938};
+    ASSERT_EQ(m.encircled.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_NEAR(m.encircled[k].fraction, textbook[k], 0.003) << "ring " << k + 1;
+    }
+}
+
+TEST(AiryPattern, HalfEnergyAndEightyPercentRadiiFollowRayleighsFormula) {
+    const IntensityImage airy = Image(Pupil(0, 0, 0));
+    const Metrics m = MeasureAt550(airy, airy.maximum);
+    ASSERT_TRUE(m.ee50 && m.ee80);
+    EXPECT_NEAR(AiryEncircled(*m.ee50), 0.5, 0.005) << *m.ee50;
+    EXPECT_NEAR(AiryEncircled(*m.ee80), 0.8, 0.005) << *m.ee80;
+}
+
+TEST(AiryPattern, HasStrehlRatio1ItsPeakOnTheAxisAndAHalfWidthOf1029ThousandthsOfLambdaOverD) {
+    const IntensityImage airy = Image(Pupil(0, 0, 0));
+    const Metrics m = MeasureAt550(airy, Image(Pupil(0, 0, 0)).maximum);
+    EXPECT_DOUBLE_EQ(m.strehl, 1);
+    EXPECT_EQ(m.peakX, 512);
+    EXPECT_EQ(m.peakY, 512);
+    EXPECT_NEAR(m.fwhm, 1.029, 0.01); // the Airy core's full width at half maximum, in lambda/D
+}
+
+struct DefocusCase {
+    double waves;
+    double obstruction;
+};
+
+class Defocus : public ::testing::TestWithParam<DefocusCase> {};
+
+// On the axis, an annulus defocused by W waves gives [sin(x)/x]^2 with
+// x = pi W (1 - eps^2): the phase 2 pi W u^2 is uniform in u^2 over [eps^2, 1].
+TEST_P(Defocus, StrehlRatioIsTheSquaredSincOfTheAnnulus) {
+    const DefocusCase c = GetParam();
+    const IntensityImage plain = Image(Pupil(0, 0, c.obstruction));
+    const IntensityImage defocused = Image(Pupil(0, c.waves, c.obstruction));
+    const double x = kPi * c.waves * (1 - c.obstruction * c.obstruction);
+    const double expected = std::pow(std::sin(x) / x, 2);
+    EXPECT_NEAR(MeasureAt550(defocused, plain.maximum).strehl, expected, 0.005);
+}
+
+INSTANTIATE_TEST_SUITE_P(UpToHalfAWave, Defocus,
+                         ::testing::Values(DefocusCase{0.1, 0}, DefocusCase{0.25, 0}, DefocusCase{0.5, 0},
+                                           DefocusCase{-0.3, 0}, DefocusCase{0.25, 0.33},
+                                           DefocusCase{0.5, 0.33}, DefocusCase{0.4, 0.5}));
+
+} // namespace
+} // namespace diffrascope::optics

@@ -1,0 +1,106 @@
+// The fast far field against the literal reading, intensity for intensity,
+// for pupils with and without symmetry, at small and large grids, on any
+// number of threads.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "FarField.h"
+#include "LiteralFarField.h"
+
+namespace diffrascope::optics {
+namespace {
+
+struct ExactCase {
+    const char *name;
+    std::int32_t n;
+    double wavelength;
+    PupilSpec spec;
+};
+
+PupilSpec Spec(double spherical, double focus, double obstruction) {
+    PupilSpec spec;
+    spec.aberrations.spherical = spherical;
+    spec.aberrations.focus = focus;
+    spec.aperture.obstruction = obstruction;
+    return spec;
+}
+
+PupilSpec With(PupilSpec spec, void (*change)(PupilSpec &)) {
+    change(spec);
+    return spec;
+}
+
+std::vector<ExactCase> Cases() {
+    const PupilSpec plain = Spec(0.25, -1.5, 0.33);
+    const PupilSpec comaAlongX = With(plain, [](PupilSpec &s) { s.aberrations.coma = {0.7, 0}; });
+    const PupilSpec comaAlongY = With(plain, [](PupilSpec &s) { s.aberrations.coma = {0.7, 90}; });
+    const PupilSpec comaOblique = With(plain, [](PupilSpec &s) { s.aberrations.coma = {-0.4, 33.3}; });
+    const PupilSpec astigmatism = With(plain, [](PupilSpec &s) { s.aberrations.astigmatism = {1.2, 90}; });
+    const PupilSpec cross = With(comaAlongX, [](PupilSpec &s) {
+        s.aberrations.astigmatism = {0.5, 0};
+        s.aperture.spider = {4, 0.02, 0};
+    });
+    const PupilSpec threeVanes = With(plain, [](PupilSpec &s) { s.aperture.spider = {3, 0.03, 90}; });
+    const PupilSpec zernikeCosines = With(Spec(0, 0, 0), [](PupilSpec &s) {
+        s.aberrations.zernike = {{6, 0.2}, {8, -0.1}, {12, 0.05}, {37, 0.03}};
+    });
+    const PupilSpec zernikeSines = With(Spec(0, 0.5, 0.2), [](PupilSpec &s) {
+        s.aberrations.zernike = {{3, 0.3}, {9, 0.1}, {23, -0.04}};
+    });
+    const PupilSpec everything = With(cross, [](PupilSpec &s) {
+        s.aberrations.zernike = {{5, 0.1}, {36, 0.02}};
+        s.aperture.spider = {5, 0.015, 12.5};
+    });
+    std::vector<ExactCase> cases;
+    for (std::int32_t n : {8, 32, 64, 256}) {
+        cases.push_back({"window_terms", n, 550, plain});
+        cases.push_back({"coma_along_x", n, 632.8, comaAlongX});
+        cases.push_back({"coma_along_y", n, 550, comaAlongY});
+        cases.push_back({"coma_oblique", n, 440, comaOblique});
+        cases.push_back({"astigmatism", n, 550, astigmatism});
+        cases.push_back({"cross_spider_coma_astigmatism", n, 700, cross});
+        cases.push_back({"three_vanes", n, 300, threeVanes});
+        cases.push_back({"zernike_cosines", n, 550, zernikeCosines});
+        cases.push_back({"zernike_sines", n, 1000, zernikeSines});
+        cases.push_back({"everything", n, 500, everything});
+    }
+    cases.push_back({"everything", 1024, 300, everything});
+    cases.push_back({"coma_along_x", 1024, 550, comaAlongX});
+    cases.push_back({"no_light", 256, 550, Spec(0, 0, 1)});
+    return cases;
+}
+
+std::string CaseName(const testing::TestParamInfo<ExactCase> &info) {
+    return std::string(info.param.name) + "_N" + std::to_string(info.param.n) + "_" +
+           std::to_string(static_cast<int>(info.param.wavelength)) + "nm";
+}
+
+class FarFieldExactness : public testing::TestWithParam<ExactCase> {};
+
+TEST_P(FarFieldExactness, IntensitiesEqualTheLiteralReadingBitForBitOnAnyNumberOfThreads) {
+    const ExactCase &c = GetParam();
+    const PupilSampler pupil(c.spec, c.n, c.wavelength);
+    const std::vector<double> expected = reference::LiteralIntensity(pupil);
+    for (std::int32_t threads : {1, 2, 3}) {
+        FarField field(c.n, threads);
+        field.Compute(pupil);
+        std::int32_t mismatches = 0;
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            if (std::memcmp(&field.Intensity()[k], &expected[k], sizeof(double)) != 0 && ++mismatches <= 5) {
+                ADD_FAILURE() << threads << " thread(s): intensity at [" << k / c.n << "][" << k % c.n << "] is "
+                              << field.Intensity()[k] << ", the literal reading gives " << expected[k];
+            }
+        }
+        EXPECT_EQ(mismatches, 0) << threads << " thread(s)";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pupils, FarFieldExactness, testing::ValuesIn(Cases()), CaseName);
+
+} // namespace
+} // namespace diffrascope::optics

@@ -1,0 +1,196 @@
+// Zernike terms, coma, astigmatism and spider vanes held against optics:
+// Marechal's Strehl ratio, the polynomials' RMS on the grid, the direction of
+// coma's tail, astigmatism's crossed lines and the spider's diffraction spikes.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Metrics.h"
+#include "Support.h"
+
+namespace diffrascope::optics {
+namespace {
+
+using testing::At;
+using testing::Image;
+using testing::kLargeGrid;
+
+constexpr double kPi = 3.141592653589793;
+const double kScale = PixelScale(550);
+
+class ZernikeTerm : public ::testing::TestWithParam<std::int32_t> {};
+
+// Marechal: a small aberration of RMS sigma waves keeps exp(-(2 pi sigma)^2) of the peak.
+TEST_P(ZernikeTerm, OfAOneTwentiethWaveRmsKeepsMarechalsStrehlRatio) {
+    PupilSpec spec;
+    spec.aberrations.zernike = {{GetParam(), 0.05}};
+    const double expected = std::exp(-std::pow(2 * kPi * 0.05, 2));
+    const Metrics m = Measure(Image(spec), Image(PupilSpec{}).maximum, kScale, {});
+    EXPECT_NEAR(m.strehl / expected, 1, 0.005) << m.strehl;
+}
+
+INSTANTIATE_TEST_SUITE_P(DefocusToSpherical, ZernikeTerm, ::testing::Range(4, 12));
+
+// The unit coefficient's wavefront over the lit grid points of the
+// unobstructed pupil at N = 1024: mean 0 and RMS 1 up to the grid's sampling
+// (tilts to spherical aberration; the grid's circle is not quite the disc).
+TEST(ZernikePolynomials, HaveUnitRmsAndZeroMeanOnTheGrid) {
+    for (std::int32_t j = kFirstZernike; j <= 11; ++j) {
+        PupilSpec spec;
+        spec.aberrations.zernike = {{j, 1.0}};
+        const PupilSampler pupil(spec, kLargeGrid, 550);
+        const double radius = 0.1 * kLargeGrid; // grid steps at 550 nm
+        double sum = 0;
+        double squares = 0;
+        std::int64_t lit = 0;
+        for (std::int32_t a = -pupil.Radius(); a <= pupil.Radius(); ++a) {
+            for (std::int32_t b = -pupil.Radius(); b <= pupil.Radius(); ++b) {
+                if (pupil.At(a, b).lit) {
+                    const double x = -a / radius;
+                    const double y = b / radius;
+                    const double w = pupil.Wavefront(x, y, x * x + y * y);
+                    sum += w;
+                    squares += w * w;
+                    ++lit;
+                }
+            }
+        }
+        EXPECT_NEAR(std::sqrt(squares / lit), 1, 0.002) << "J = " << j;
+        EXPECT_NEAR(sum / lit, 0, 0.003) << "J = " << j;
+    }
+}
+
+// The intensity-weighted mean position, in lambda/D (x right, y up).
+void Centroid(const IntensityImage &image, double &x, double &y) {
+    const std::int32_t h = image.n / 2;
+    x = 0;
+    y = 0;
+    for (std::int32_t i = 0; i < image.n; ++i) {
+        for (std::int32_t j = 0; j < image.n; ++j) {
+            x += At(image, i, j) * (i - h);
+            y += At(image, i, j) * (h - j);
+        }
+    }
+    x = x / image.flux * kScale;
+    y = y / image.flux * kScale;
+}
+
+class Coma : public ::testing::TestWithParam<double> {};
+
+// Rays leave the pupil point (x, y) displaced by twice the wavefront's slope
+// (lambda/D); for W = C u^3 cos(theta) that is 2 C (3x^2 + y^2, 2xy), on
+// average 2 C along theta0: the centroid. The peak moves the same way but
+// less far, the tail reaching out beyond it.
+TEST_P(Coma, MovesThePeakAndThrowsItsTailAlongItsAngle) {
+    const double degrees = GetParam();
+    const double waves = 1;
+    PupilSpec spec;
+    spec.aberrations.coma = {waves, degrees};
+    const IntensityImage image = Image(spec);
+    const Metrics m = Measure(image, image.maximum, kScale, {});
+    const double c = std::cos(degrees * kPi / 180);
+    const double s = std::sin(degrees * kPi / 180);
+    double cx = 0;
+    double cy = 0;
+    Centroid(image, cx, cy);
+    const double peakAlong = m.peakOffsetX * c + m.peakOffsetY * s;
+    const double peakAcross = -m.peakOffsetX * s + m.peakOffsetY * c;
+    EXPECT_GT(peakAlong, 0.5) << "the peak moves along the coma's angle";
+    EXPECT_LT(std::fabs(peakAcross), 0.3);
+    EXPECT_NEAR(cx, 2 * waves * c, 0.05);
+    EXPECT_NEAR(cy, 2 * waves * s, 0.05);
+    EXPECT_GT(cx * c + cy * s, peakAlong + 0.5) << "the tail lies beyond the peak";
+}
+
+INSTANTIATE_TEST_SUITE_P(Angles, Coma, ::testing::Values(0.0, 90.0, 210.0, 333.0));
+
+// Orientation (degrees, 0 .. 180) of the major axis of the light's second moments.
+double MajorAxis(const IntensityImage &image) {
+    const std::int32_t h = image.n / 2;
+    double xx = 0;
+    double yy = 0;
+    double xy = 0;
+    for (std::int32_t i = 0; i < image.n; ++i) {
+        for (std::int32_t j = 0; j < image.n; ++j) {
+            const double x = i - h;
+            const double y = h - j;
+            xx += At(image, i, j) * x * x;
+            yy += At(image, i, j) * y * y;
+            xy += At(image, i, j) * x * y;
+        }
+    }
+    const double degrees = 0.5 * std::atan2(2 * xy, xx - yy) * 180 / kPi;
+    return degrees < 0 ? degrees + 180 : degrees;
+}
+
+class Astigmatism : public ::testing::TestWithParam<double> {};
+
+// W = A (x')^2 along theta0: at focus 0 the rays of every y' meet, the image
+// is a line along theta0; at focus -A the line turns by 90 degrees.
+TEST_P(Astigmatism, DrawsCrossedLinesEitherSideOfBestFocus) {
+    const double degrees = GetParam();
+    const double waves = 2;
+    PupilSpec spec;
+    spec.aberrations.astigmatism = {waves, degrees};
+    const double first = MajorAxis(Image(spec));
+    spec.aberrations.focus = -waves;
+    const double second = MajorAxis(Image(spec));
+    auto apart = [](double a, double b) { return std::fabs(std::remainder(a - b, 180.0)); };
+    EXPECT_LT(apart(first, degrees), 2) << first;
+    EXPECT_LT(apart(second, degrees + 90), 2) << second;
+}
+
+INSTANTIATE_TEST_SUITE_P(Angles, Astigmatism, ::testing::Values(0.0, 30.0, 90.0, 135.0));
+
+struct SpiderCase {
+    std::int32_t vanes;
+    double degrees;
+    std::vector<double> spikes; // directions of the diffraction spikes, degrees
+};
+
+// Fraction of the light between 10 and 40 lambda/D within 3 degrees of a direction.
+double SpikeLight(const IntensityImage &image, double degrees) {
+    const std::int32_t h = image.n / 2;
+    double light = 0;
+    for (std::int32_t i = 0; i < image.n; ++i) {
+        for (std::int32_t j = 0; j < image.n; ++j) {
+            const double x = (i - h) * kScale;
+            const double y = (h - j) * kScale;
+            const double r = std::hypot(x, y);
+            const double off = std::fabs(std::remainder(std::atan2(y, x) * 180 / kPi - degrees, 360.0));
+            if (r >= 10 && r <= 40 && off <= 3) {
+                light += At(image, i, j);
+            }
+        }
+    }
+    return light / image.flux;
+}
+
+class SpiderVanes : public ::testing::TestWithParam<SpiderCase> {};
+
+// A straight vane diffracts light perpendicular to itself, both ways: four
+// vanes in a cross give four spikes, three vanes six.
+TEST_P(SpiderVanes, SendLightIntoSpikesPerpendicularToTheVanes) {
+    const SpiderCase &c = GetParam();
+    PupilSpec spec;
+    spec.aperture.obstruction = 0.33;
+    spec.aperture.spider = {c.vanes, 0.02, c.degrees};
+    const IntensityImage image = Image(spec);
+    double between = 0;
+    for (double spike : c.spikes) {
+        between = std::max(between, SpikeLight(image, spike + 180.0 / c.spikes.size()));
+    }
+    for (double spike : c.spikes) {
+        EXPECT_GT(SpikeLight(image, spike), 2 * between) << "spike at " << spike << " degrees";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CrossAndTripod, SpiderVanes,
+    ::testing::Values(SpiderCase{4, 0, {0, 90, 180, 270}}, SpiderCase{4, 45, {45, 135, 225, 315}},
+                      SpiderCase{3, 0, {30, 90, 150, 210, 270, 330}},
+                      SpiderCase{3, 90, {0, 60, 120, 180, 240, 300}}));
+
+} // namespace
+} // namespace diffrascope::optics

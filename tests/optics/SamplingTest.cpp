@@ -1,0 +1,106 @@
+// The sampling guard against the grid itself: it warns exactly where the
+// sampled wavefront turns by more than half a wave between neighbouring grid
+// points, and names the smallest grid where it does not.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Sampling.h"
+#include "Support.h"
+
+namespace diffrascope::optics {
+namespace {
+
+// The largest step of the wavefront, in waves, between lit neighbours along
+// the rows and columns of the grid: measured, not derived from the slope.
+double LargestStep(const PupilSpec &spec, std::int32_t n) {
+    const PupilSampler pupil(spec, n, spec.wavelength);
+    const double radius = 0.1 * n * 550 / spec.wavelength;
+    auto wavefront = [&](std::int32_t a, std::int32_t b) {
+        const double x = -a / radius;
+        const double y = b / radius;
+        return pupil.Wavefront(x, y, x * x + y * y);
+    };
+    double largest = 0;
+    const std::int32_t r = pupil.Radius();
+    for (std::int32_t a = -r; a <= r; ++a) {
+        for (std::int32_t b = -r; b <= r; ++b) {
+            if (!pupil.At(a, b).lit) {
+                continue;
+            }
+            if (pupil.At(a + 1, b).lit) {
+                largest = std::max(largest, std::fabs(wavefront(a + 1, b) - wavefront(a, b)));
+            }
+            if (pupil.At(a, b + 1).lit) {
+                largest = std::max(largest, std::fabs(wavefront(a, b + 1) - wavefront(a, b)));
+            }
+        }
+    }
+    return largest;
+}
+
+struct GuardCase {
+    const char *name;
+    PupilSpec spec;
+};
+
+class SamplingGuard : public ::testing::TestWithParam<GuardCase> {};
+
+// At N = 256 and 550 nm the pupil radius is 25.6 grid steps: the guard's
+// limits are defocus of 25.6 / 4 = 6.4 waves, spherical aberration of
+// 25.6 / 8 = 3.2 waves and coma of 25.6 / 6 = 4.3 waves (its slope is 3 W131
+// at the rim). Between neighbouring grid points the wavefront steps a little
+// less than the slope at the rim: the guard may warn a few percent early,
+// never late. The cases lie a tenth either side of the limits.
+TEST_P(SamplingGuard, WarnsWhereTheGridStepsByMoreThanHalfAWave) {
+    const PupilSpec &spec = GetParam().spec;
+    const std::int32_t n = 256;
+    const bool aliases = LargestStep(spec, n) > 0.5;
+    const std::vector<std::string> warnings = SamplingWarnings({spec}, Spectrum{}, n);
+    EXPECT_EQ(!warnings.empty(), aliases) << LargestStep(spec, n);
+    const std::optional<std::int32_t> smallest = SmallestSampledGrid({spec}, Spectrum{});
+    ASSERT_TRUE(smallest);
+    EXPECT_EQ(*smallest, aliases ? 512 : 256);
+    EXPECT_TRUE(SamplingWarnings({spec}, Spectrum{}, *smallest).empty());
+    if (aliases) {
+        EXPECT_NE(warnings.front().find("512"), std::string::npos) << warnings.front();
+    }
+}
+
+PupilSpec WithComa(double waves) {
+    PupilSpec spec;
+    spec.aberrations.coma = {waves, 0};
+    return spec;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EitherSideOfTheLimit, SamplingGuard,
+    ::testing::Values(GuardCase{"defocus_5_7", testing::Pupil(0, 5.7, 0)},
+                      GuardCase{"defocus_7_1", testing::Pupil(0, 7.1, 0)},
+                      GuardCase{"defocus_minus_7_1", testing::Pupil(0, -7.1, 0.33)},
+                      GuardCase{"spherical_2_8", testing::Pupil(2.8, 0, 0)},
+                      GuardCase{"spherical_3_6", testing::Pupil(3.6, 0, 0)},
+                      GuardCase{"coma_3_8", WithComa(3.8)}, GuardCase{"coma_4_8", WithComa(4.8)}),
+    [](const ::testing::TestParamInfo<GuardCase> &info) { return std::string(info.param.name); });
+
+TEST(SamplingGuard, NeverStaysSilentWhereTheGridStepsByMoreThanHalfAWave) {
+    for (double focus = 5; focus <= 8; focus += 0.1) {
+        const PupilSpec spec = testing::Pupil(0.5, focus, 0.2);
+        if (LargestStep(spec, 256) > 0.5) {
+            EXPECT_FALSE(SamplingWarnings({spec}, Spectrum{}, 256).empty()) << "focus " << focus;
+        }
+    }
+}
+
+TEST(SamplingGuard, AsksForVanesAtLeastOneGridStepWide) {
+    PupilSpec spec;
+    spec.aperture.spider = {4, 0.01, 0}; // 1 % of the diameter: 0.51 steps at N = 256, 1.02 at 512
+    EXPECT_FALSE(SamplingWarnings({spec}, Spectrum{}, 256).empty());
+    EXPECT_TRUE(SamplingWarnings({spec}, Spectrum{}, 512).empty());
+    // at 780 nm the pupil is smaller: 0.72 steps at N = 512
+    EXPECT_FALSE(SamplingWarnings({spec}, PhotopicSpectrum(), 512).empty());
+}
+
+} // namespace
+} // namespace diffrascope::optics

@@ -1,0 +1,61 @@
+// White light: the weighted sum of monochromatic images, each normalised to
+// unit flux, on one grid; and what it does to the dark rings.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Support.h"
+
+namespace diffrascope::optics {
+namespace {
+
+using testing::At;
+
+TEST(WhiteLight, IsTheWeightedSumOfTheMonochromaticImagesEachOfUnitFlux) {
+    PupilSpec spec = testing::Pupil(0.3, -0.7, 0.25);
+    spec.aberrations.coma = {0.4, 20};
+    spec.aperture.spider = {4, 0.01, 10};
+    const Spectrum spectrum{{{450, 0.5}, {550, 1.0}, {656.3, 0.8}, {900, 0.0}}, "test"};
+    StarImager imager(256);
+    const IntensityImage white = imager.Compute(spec, spectrum);
+    std::vector<double> sum(white.values.size(), 0.0);
+    const double total = 0.5 + 1.0 + 0.8;
+    for (const SpectralLine &line : spectrum.lines) {
+        const IntensityImage mono = imager.Compute(spec, Spectrum{{line}, "line"});
+        for (std::size_t k = 0; k < sum.size(); ++k) {
+            sum[k] += line.weight / total * mono.values[k] / mono.flux;
+        }
+    }
+    double largest = 0;
+    double worst = 0;
+    for (std::size_t k = 0; k < sum.size(); ++k) {
+        largest = std::max(largest, sum[k]);
+        worst = std::max(worst, std::fabs(white.values[k] - sum[k]));
+    }
+    EXPECT_LT(worst, 1e-12 * largest);
+    EXPECT_NEAR(white.flux, 1, 1e-12);
+}
+
+// Each wavelength puts its first dark ring at 1.22 lambda/D of its own: the
+// sum over the eye's band fills the ring of the monochromatic image in.
+TEST(WhiteLight, FillsInTheFirstDarkRing) {
+    const PupilSpec spec = testing::Pupil(0, 0, 0);
+    StarImager imager(testing::kLargeGrid);
+    auto darkest = [](const IntensityImage &image) {
+        // the faintest of the pixels along the row through the centre, from 1 to 1.5 lambda/D (5 to 7 px)
+        double faintest = image.maximum;
+        for (std::int32_t step = 5; step <= 8; ++step) {
+            faintest = std::min(faintest, At(image, image.n / 2 + step, image.n / 2));
+        }
+        return faintest / image.maximum;
+    };
+    const double monochromatic = darkest(imager.Compute(spec, Spectrum{}));
+    const double white = darkest(imager.Compute(spec, PhotopicSpectrum()));
+    EXPECT_LT(monochromatic, 0.002);
+    EXPECT_GT(white, 3 * monochromatic);
+    EXPECT_GT(white, 0.003);
+}
+
+} // namespace
+} // namespace diffrascope::optics

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -15,31 +16,42 @@ namespace {
 
 constexpr const char *kMemInfoPath = "/proc/meminfo";
 constexpr std::uint64_t kBytesPerKiB = 1024; // /proc/meminfo counts in kB of 1024 bytes
-
-// The value of the "Key:  123 kB" line of /proc/meminfo, in bytes.
-bool ReadMemInfoBytes(const std::string &key, std::uint64_t &bytes) {
-    std::ifstream meminfo(kMemInfoPath);
-    for (std::string line; std::getline(meminfo, line);) {
-        std::istringstream fields(line);
-        std::string name;
-        std::uint64_t kib = 0;
-        if (fields >> name >> kib && name == key + ":") {
-            bytes = kib * kBytesPerKiB;
-            return true;
-        }
-    }
-    return false;
-}
+constexpr std::string_view kAvailableKey = "MemAvailable:";
+constexpr std::string_view kFreeKey = "MemFree:"; // kernels before 3.14 have no MemAvailable
 
 } // namespace
 
-std::uint64_t SystemAvailableBytes() {
-    std::uint64_t bytes = 0;
-    if (ReadMemInfoBytes("MemAvailable", bytes) || ReadMemInfoBytes("MemFree", bytes)) {
-        return bytes;
+std::uint64_t MemInfoAvailableBytes(std::string_view meminfo) {
+    std::optional<std::uint64_t> availableBytes;
+    std::optional<std::uint64_t> freeBytes;
+    std::istringstream lines{std::string(meminfo)};
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string name;
+        std::uint64_t kib = 0;
+        if (!(fields >> name >> kib)) {
+            continue;
+        }
+        if (name == kAvailableKey && !availableBytes) {
+            availableBytes = kib * kBytesPerKiB;
+        } else if (name == kFreeKey && !freeBytes) {
+            freeBytes = kib * kBytesPerKiB;
+        }
     }
-    return 0;
+    return availableBytes.value_or(freeBytes.value_or(0));
 }
+
+std::uint64_t MemInfoFileAvailableBytes(const std::string &path) {
+    std::ifstream file(path);
+    if (!file) {
+        return 0;
+    }
+    std::ostringstream text; // the kernel's files report no size: read to the end
+    text << file.rdbuf();
+    return MemInfoAvailableBytes(text.str());
+}
+
+std::uint64_t SystemAvailableBytes() { return MemInfoFileAvailableBytes(kMemInfoPath); }
 
 // ---- The same on every system. ----
 

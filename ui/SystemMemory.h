@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 
 namespace diffrascope::ui {
 
@@ -14,6 +16,12 @@ using AvailableBytesSource = std::function<std::uint64_t()>;
 // The kernel's figure: MemAvailable of /proc/meminfo (MemFree where the
 // kernel has no MemAvailable), 0 when neither can be read.
 std::uint64_t SystemAvailableBytes();
+
+// Linux: the same figure from the text of a meminfo file, whose lines read
+// "Key:  123 kB" with kB of 1024 bytes; 0 when neither key is there.
+std::uint64_t MemInfoAvailableBytes(std::string_view meminfo);
+// ... and from the file at path; 0 when it cannot be read.
+std::uint64_t MemInfoFileAvailableBytes(const std::string &path);
 
 // Replaces the system's figure, for tests; an empty source restores it.
 void SetAvailableBytesSource(AvailableBytesSource source);

@@ -140,6 +140,37 @@ std::vector<ExactnessCase> Cases() {
         cases.push_back({n, {0, 0, 0, 550}});
         cases.push_back({n, {100, -500, 20, 300}});
     }
+    // Settings where dividing the intensities by their maximum M gives other
+    // grey levels than multiplying them by 1/M rounded to a double, as the
+    // algorithm does. The two are a rounding apart, so such settings are rare
+    // and not to be found by hand: tests/tools/NormalisationSearch.cpp compares
+    // the literal reading with the division over random settings and prints
+    // those that differ. Its default run, build/bin/diffrascope-normalisation-search
+    // (seed 20261208), tries 100,000 settings at each N from 4 to 32 and 40,000
+    // at 64 and 128 and finds 0, 1, 14, 83, 2 and 6; at N = 4 only the centre
+    // point can be lit, the far field is flat and no setting can differ.
+    // `--check N,SA,F,OB,WL` examines one setting. Below: the first four it
+    // prints at each N, or all where it finds fewer. Grids below four vector
+    // widths (32 with AVX-512, 16 with AVX, 8 with SSE2) take the literal path,
+    // the others the fast path, so both normalisations are held to the rounding.
+    const std::vector<ExactnessCase> divisionByTheMaximumDiffers = {
+        {8, {72, -198, 92, 307}},    // 16 grey levels differ
+        {16, {76, 179, 64, 538}},    // 16
+        {16, {-82, 121, 85, 560}},   // 16
+        {16, {0, -102, 70, 575}},    // 16
+        {16, {-62, -133, 71, 550}},  // 16
+        {32, {81, -453, 92, 518}},   // 8
+        {32, {-69, -153, 87, 497}},  // 28
+        {32, {85, 484, 98, 390}},    // 256
+        {32, {29, -154, 93, 527}},   // 16
+        {64, {-85, -105, 99, 521}},  // 64
+        {64, {85, 288, 99, 334}},    // 64
+        {128, {21, -309, 98, 911}},  // 4
+        {128, {-74, 479, 95, 905}},  // 4
+        {128, {-62, -24, 98, 909}},  // 8
+        {128, {41, 81, 96, 919}},    // 4
+    };
+    cases.insert(cases.end(), divisionByTheMaximumDiffers.begin(), divisionByTheMaximumDiffers.end());
     cases.push_back({2048, {20, -60, 25, 700}});
     cases.push_back({2048, {0, 0, 100, 704}});
     cases.push_back({4096, {-100, 500, 10, 300}});

@@ -151,6 +151,43 @@ TEST_F(Pipeline, SeveralChoicesBeforeAComputationAllocateOnceForTheLastChoice) {
         << "the sine table comes last of the buffers, 1.25 N entries";
 }
 
+struct ResizeCase {
+    std::int32_t held; // N of the buffers held
+    std::int32_t set;  // GridSize written afterwards, SizeChanged left at 0
+};
+
+void PrintTo(const ResizeCase &c, std::ostream *out) { *out << "held " << c.held << ", set " << c.set; }
+
+class GridSizeWithoutSizeChanged : public Pipeline, public testing::WithParamInterface<ResizeCase> {};
+
+// A GridSize written without SizeChanged still takes effect at the next
+// computation: it presents and holds buffers of the new size, and the old
+// set is released with its own row count, so that no row leaks (smaller
+// size) and no row pointer is read past its array (larger size). The
+// release of the new set, at TearDown, is checked by the sanitizer build.
+TEST_P(GridSizeWithoutSizeChanged, NextComputationPresentsAndHoldsTheNewSize) {
+    const ResizeCase &c = GetParam();
+    const ScrollPositions positions{30, -40, 10, 400}; // light at N = 8: the four points next to the centre
+    ChooseGridSize(c.held);
+    ASSERT_EQ(Compute(positions).n, c.held);
+    GridSize = c.set;
+    ASSERT_EQ(SizeChanged, 0);
+    const Picture picture = Compute(positions);
+    ASSERT_EQ(picture.n, c.set);
+    EXPECT_EQ(AllocatedSize, c.set);
+    EXPECT_EQ(picture.grey, reference::LiteralStarImage(positions, c.set)) << "buffers and tables built for it";
+}
+
+// Grids below four vector widths (32 with AVX-512, 16 with AVX, 8 with SSE2)
+// take the literal path, larger ones the fast path; the cases cross between them.
+INSTANTIATE_TEST_SUITE_P(SmallerAndLarger, GridSizeWithoutSizeChanged,
+                         testing::Values(ResizeCase{16, 8}, ResizeCase{8, 64}, ResizeCase{512, 256},
+                                         ResizeCase{256, 1024}),
+                         [](const testing::TestParamInfo<ResizeCase> &info) {
+                             return "From" + std::to_string(info.param.held) + "To" +
+                                    std::to_string(info.param.set);
+                         });
+
 TEST_F(Pipeline, ProgressRunsOnceThroughBothPassesPerComputation) {
     ChooseGridSize(256);
     std::vector<std::int32_t> progress;

@@ -16,7 +16,7 @@ std::vector<PupilSpec> PanelPupils(const RenderJob &job) {
 }
 
 // Grid, view and warnings of the job's layout.
-RenderResult Plan(const RenderJob &job, const std::vector<PupilSpec> &pupils) {
+RenderResult PlanFor(const RenderJob &job, const std::vector<PupilSpec> &pupils) {
     RenderResult result;
     result.pixelScale = PixelScale(job.pupil.wavelength);
     if (job.layout == Layout::Panels) {
@@ -41,9 +41,11 @@ std::vector<double> PanelFocus(const RenderJob &job) {
     return job.focus.empty() ? std::vector<double>{job.pupil.aberrations.focus} : job.focus;
 }
 
+RenderResult Plan(const RenderJob &job) { return PlanFor(job, PanelPupils(job)); }
+
 RenderResult Render(const RenderJob &job) {
     const std::vector<PupilSpec> pupils = PanelPupils(job);
-    RenderResult result = Plan(job, pupils);
+    RenderResult result = PlanFor(job, pupils);
     StarImager imager(result.grid, job.threads);
     double referencePeak = 0;
     if (job.metrics) {

@@ -58,6 +58,10 @@ struct RenderResult {
 // The focus of every panel: the job's list, or the pupil's own focus.
 std::vector<double> PanelFocus(const RenderJob &job);
 
+// The grid, the view and the warnings of the job, without computing it.
+// Throws InvalidInputError for a view that does not fit its grid.
+RenderResult Plan(const RenderJob &job);
+
 // Throws ZeroDivisionError when no light passes, AllocationError (or
 // std::bad_alloc) when memory is short, InvalidInputError for a view that
 // does not fit its grid.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 
 #include "Errors.h"
 
@@ -19,10 +19,11 @@ constexpr double kRingsMargin = 8;           // λ/D of the longest wavelength, 
 constexpr std::int32_t kAnyGrid = 64;        // a sampler's grid for evaluating the wavefront alone
 constexpr double kVaneSteps = 1;             // a vane at least this many grid steps wide
 
+// Fixed-point text with a full stop whatever the locale.
 std::string Fixed(double value, int decimals) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, result.ptr);
 }
 
 // The pupil radius in grid steps of the grid n at a wavelength.

@@ -5,32 +5,17 @@
 #include <string>
 
 #include "Errors.h"
+#include "GreyPicture.h"
 
 namespace diffrascope {
 
 namespace {
-
-constexpr int kBytesPerPixel = 3; // blue, green, red
 
 // A new bitmap starts white, as the unfilled part of the full picture shows.
 QImage MakeWhiteBitmap(int side) {
     QImage bitmap(side, side, QImage::Format_BGR888);
     bitmap.fill(Qt::white);
     return bitmap;
-}
-
-// Writes grey[x + offset][y + offset] for x, y < count, one row address per row.
-void FillTransposed(QImage &bitmap, const std::int32_t *const *grey, std::int32_t offset, std::int32_t count) {
-    for (std::int32_t y = 0; y < count; ++y) {
-        uchar *pixel = bitmap.scanLine(y);
-        for (std::int32_t x = 0; x < count; ++x) {
-            const auto level = static_cast<uchar>(grey[x + offset][y + offset]); // the low byte
-            pixel[0] = level;
-            pixel[1] = level;
-            pixel[2] = level;
-            pixel += kBytesPerPixel;
-        }
-    }
 }
 
 void CheckGridSize(std::int32_t n) {

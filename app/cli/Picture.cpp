@@ -1,12 +1,25 @@
 #include "Picture.h"
 
 #include <QBuffer>
+#include <QFont>
 #include <QImageWriter>
+#include <QPainter>
+
+#include <algorithm>
+
+#include "GreyPicture.h"
 
 namespace diffrascope::cli {
 namespace {
 
 constexpr int kMaxGrey = 255;
+constexpr int kPanelsPerRow = 8;
+constexpr int kGap = 8;          // pixels around and between the panels
+constexpr int kLabelHeight = 38; // two lines of text under each panel
+constexpr int kLabelPixels = 14; // text height
+constexpr int kBackground = 40;  // dark grey, so that dark panels keep their edges
+constexpr int kTextGrey = 235;
+constexpr const char *kLabelFont = "Nimbus Sans";
 
 QByteArray EncodePgm(const QImage &picture) {
     QByteArray bytes = QByteArrayLiteral("P5\n") + QByteArray::number(picture.width()) + ' ' +
@@ -26,23 +39,70 @@ QByteArray EncodePng(const QImage &picture) {
     return writer.write(picture) ? bytes : QByteArray();
 }
 
-} // namespace
-
-QImage GreyPicture(const std::int32_t *const *grey, std::int32_t n, View view) {
-    Q_ASSERT(n >= kCropSide);
-    std::int32_t side = view == View::Full ? n : kCropSide;
-    std::int32_t first = n / 2 - side / 2; // first grid row and column shown
-    QImage picture(side, side, QImage::Format_Grayscale8);
-    if (picture.isNull()) {
-        return picture;
+// The panel's grey levels as grid rows, for the picture routine.
+std::vector<const std::int32_t *> Rows(const optics::Panel &panel) {
+    std::vector<const std::int32_t *> rows(static_cast<std::size_t>(panel.view.side));
+    for (std::int32_t x = 0; x < panel.view.side; ++x) {
+        rows[static_cast<std::size_t>(x)] = panel.grey.data() + static_cast<std::ptrdiff_t>(x) * panel.view.side;
     }
-    for (std::int32_t row = 0; row < side; ++row) {
-        uchar *line = picture.scanLine(row);
-        for (std::int32_t column = 0; column < side; ++column) {
-            line[column] = static_cast<uchar>(grey[first + column][first + row]);
+    return rows;
+}
+
+// The label's two lines drawn in a colour picture, then copied as grey into the sheet.
+void DrawLabel(QImage &sheet, const QRect &box, const PanelLabel &label) {
+    QImage text(box.size(), QImage::Format_RGB32);
+    text.fill(QColor(kBackground, kBackground, kBackground));
+    {
+        QPainter painter(&text);
+        QFont font(QString::fromLatin1(kLabelFont));
+        font.setPixelSize(kLabelPixels);
+        painter.setFont(font);
+        painter.setPen(QColor(kTextGrey, kTextGrey, kTextGrey));
+        const QRect lines = text.rect();
+        const int half = lines.height() / 2;
+        painter.drawText(QRect(0, 0, lines.width(), half), Qt::AlignHCenter | Qt::AlignBottom, label.role);
+        painter.drawText(QRect(0, half, lines.width(), half), Qt::AlignHCenter | Qt::AlignTop, label.defocus);
+    }
+    for (int y = 0; y < box.height(); ++y) {
+        const auto *from = reinterpret_cast<const QRgb *>(text.constScanLine(y));
+        uchar *to = sheet.scanLine(box.top() + y) + box.left();
+        for (int x = 0; x < box.width(); ++x) {
+            to[x] = static_cast<uchar>(qGray(from[x]));
         }
     }
+}
+
+} // namespace
+
+QImage PanelPicture(const optics::Panel &panel) {
+    const std::int32_t side = panel.view.side;
+    QImage picture(side, side, QImage::Format_Grayscale8);
+    if (!picture.isNull()) {
+        const std::vector<const std::int32_t *> rows = Rows(panel);
+        FillTransposed(picture, rows.data(), 0, side);
+    }
     return picture;
+}
+
+QImage SheetPicture(const optics::RenderResult &result, const std::vector<PanelLabel> &labels) {
+    const int count = static_cast<int>(result.panels.size());
+    const int rows = (count + kPanelsPerRow - 1) / kPanelsPerRow;
+    const int columns = (count + rows - 1) / rows; // rows as even as they come
+    const int side = result.view.side;
+    const int cellWidth = side + kGap;
+    const int cellHeight = side + kLabelHeight + kGap;
+    QImage sheet(kGap + columns * cellWidth, kGap + rows * cellHeight, QImage::Format_Grayscale8);
+    if (sheet.isNull()) {
+        return sheet;
+    }
+    sheet.fill(QColor(kBackground, kBackground, kBackground));
+    for (int k = 0; k < count; ++k) {
+        const QPoint at(kGap + (k % columns) * cellWidth, kGap + (k / columns) * cellHeight);
+        const std::vector<const std::int32_t *> grey = Rows(result.panels[static_cast<std::size_t>(k)].panel);
+        FillTransposed(sheet, grey.data(), 0, side, at);
+        DrawLabel(sheet, QRect(at.x(), at.y() + side, side, kLabelHeight), labels[static_cast<std::size_t>(k)]);
+    }
+    return sheet;
 }
 
 QByteArray EncodePicture(const QImage &picture, PictureFormat format) {

@@ -1,25 +1,37 @@
 #pragma once
-// The renderer's command line: four optical values read exactly into
-// scroll-bar positions, the grid size, the view and the output.
+// The renderer's command line: the optics (any decimal values, exactly read),
+// the star-test sheets, the field, the display scale and the outputs.
 
 #include <QString>
 #include <QStringList>
 
-#include "StarImage.h"
+#include <optional>
+#include <vector>
+
+#include "Render.h"
 
 namespace diffrascope::cli {
 
-enum class View { Crop, Full };
-enum class PictureFormat { Png, Pgm };
+enum class PictureFormat { Png, Pgm, Fits };
 
 inline constexpr const char *kStandardOutputName = "-";
 
+// What a sheet writes under a panel: "intrafocal" and "-8 waves, -1.014 mm".
+struct PanelLabel {
+    QString role;
+    QString defocus;
+};
+
 struct RenderRequest {
-    ScrollPositions positions;
-    std::int32_t gridSize = kStartGridSize;
-    View view = View::Crop;
+    optics::RenderJob job;
+    std::vector<PanelLabel> labels; // one per panel of a sheet; none for a single image
+    QString output;                 // empty: no picture
     PictureFormat format = PictureFormat::Png;
-    QString output; // a file name, or kStandardOutputName for PGM on standard output
+    QString metrics;                // empty: none; kStandardOutputName: standard output
+    bool strict = false;            // a warning fails the run
+    std::optional<double> fRatio;
+
+    bool IsSheet() const { return !labels.empty(); }
 };
 
 struct CommandLineOutcome {
@@ -29,7 +41,8 @@ struct CommandLineOutcome {
     QString text;          // help or version text for standard output, or the refusal for standard error
 };
 
-// arguments[0] is the program. Checks every value before anything is computed.
+// arguments[0] is the program. Checks every value before anything is
+// computed; reads spectrum files named by --spectrum.
 CommandLineOutcome ParseCommandLine(const QStringList &arguments);
 
 } // namespace diffrascope::cli

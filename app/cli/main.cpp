@@ -1,85 +1,145 @@
-// diffrascope-render: the star image without the window, for scripts and
-// batch work. Standard output carries nothing but the PGM of "--output -".
+// diffrascope-render: the star image without the window, for star testers,
+// scripts and batch work. Standard output carries nothing but the PGM of
+// "--output -" or the JSON of "--metrics -".
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <new>
 #include <optional>
 
+#include "Errors.h"
+#include "FitsOutput.h"
+#include "MetricsOutput.h"
 #include "Picture.h"
 #include "PictureOutput.h"
+#include "Render.h"
 #include "RenderOptions.h"
-#include "StarImage.h"
 #include "Trace.h"
 
 namespace {
 
 using diffrascope::cli::CommandLineOutcome;
+using diffrascope::cli::PictureFormat;
 using diffrascope::cli::RenderRequest;
+using diffrascope::optics::RenderResult;
 
 constexpr int kExitSuccess = 0;
-constexpr int kExitFailure = 1; // the computation or the write failed
+constexpr int kExitFailure = 1; // the computation or a write failed
 constexpr int kExitUsage = 2;   // the command line was refused
+constexpr int kExitStrict = 3;  // --strict and a warning
+constexpr const char *kPrefix = "diffrascope-render: ";
 
-void Print(std::FILE *stream, const QString &text) { std::fputs(text.toUtf8().constData(), stream); }
-
+void Print(std::FILE *stream, const QByteArray &bytes) { std::fwrite(bytes.constData(), 1, bytes.size(), stream); }
+void Print(std::FILE *stream, const QString &text) { Print(stream, text.toUtf8()); }
 void Complain(const QString &line) { Print(stderr, line + QLatin1Char('\n')); }
 
-// Computes the star image the way the window does and returns its picture,
-// or the computation's own message, followed by a full stop.
-std::optional<QImage> ComputePicture(const RenderRequest &request, QString &error) {
-    QImage picture;
-    diffrascope::GridSize = request.gridSize;
-    diffrascope::SizeChanged = 1;
+bool IsStandardOutput(const QString &name) { return name == QLatin1String(diffrascope::cli::kStandardOutputName); }
+
+// The computation's own message, followed by a full stop.
+std::optional<RenderResult> Compute(const RenderRequest &request) {
     try {
-        diffrascope::ComputeStarImage(request.positions, {}, [&](const std::int32_t *const *grey, std::int32_t n) {
-            picture = diffrascope::cli::GreyPicture(grey, n, request.view);
-        });
+        return diffrascope::optics::Render(request.job);
     } catch (const diffrascope::ComputationError &failure) {
-        error = QString::fromUtf8(failure.what()) + QLatin1Char('.');
-        return std::nullopt;
+        Complain(QString::fromUtf8(failure.what()) + QLatin1Char('.'));
     } catch (const std::bad_alloc &) {
-        picture = QImage();
+        Complain(QString::fromUtf8(diffrascope::kMemoryShortText) + QLatin1Char('.'));
     }
-    if (picture.isNull()) { // the picture itself did not fit: said as the core says it
-        error = QString::fromUtf8(diffrascope::kMemoryShortText) + QLatin1Char('.');
+    return std::nullopt;
+}
+
+// The bytes of the picture file; empty with a message when it cannot be made.
+std::optional<QByteArray> EncodeOutput(const RenderRequest &request, const RenderResult &result) {
+    if (request.format == PictureFormat::Fits) {
+        QString error;
+        std::optional<QByteArray> bytes = diffrascope::cli::EncodeFits(request, result, error);
+        if (!bytes) {
+            Complain(QLatin1String(kPrefix) + error + QLatin1Char('.'));
+        }
+        return bytes;
+    }
+    const QImage picture = request.IsSheet() ? diffrascope::cli::SheetPicture(result, request.labels)
+                                             : diffrascope::cli::PanelPicture(result.panels.front().panel);
+    if (picture.isNull()) {
+        Complain(QString::fromUtf8(diffrascope::kMemoryShortText) + QLatin1Char('.'));
         return std::nullopt;
     }
-    return picture;
+    QByteArray bytes = diffrascope::cli::EncodePicture(picture, request.format);
+    if (bytes.isEmpty()) {
+        Complain(QLatin1String(kPrefix) + QStringLiteral("the picture could not be encoded."));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool Write(const QString &target, const QByteArray &bytes) {
+    const std::optional<QString> failure = IsStandardOutput(target) ? diffrascope::cli::WriteStandardOutput(bytes)
+                                                                    : diffrascope::cli::WriteFileWhole(target, bytes);
+    if (failure) {
+        Complain(QLatin1String(kPrefix) + *failure + QLatin1Char('.'));
+    }
+    return !failure;
+}
+
+QStringList Warnings(const RenderResult &plan) {
+    QStringList warnings;
+    for (const std::string &warning : plan.warnings) {
+        warnings << QString::fromStdString(warning);
+    }
+    return warnings;
 }
 
 int Render(const RenderRequest &request) {
-    QString error;
-    std::optional<QImage> picture = ComputePicture(request, error);
-    if (!picture) {
-        Complain(error);
+    const QStringList warnings = Warnings(diffrascope::optics::Plan(request.job));
+    for (const QString &warning : warnings) {
+        Complain(QLatin1String(kPrefix) + (request.strict ? QString() : QStringLiteral("warning: ")) + warning +
+                 QLatin1Char('.'));
+    }
+    if (request.strict && !warnings.isEmpty()) {
+        Complain(QLatin1String(kPrefix) + QStringLiteral("--strict: nothing was written."));
+        return kExitStrict;
+    }
+    const std::optional<RenderResult> result = Compute(request);
+    if (!result) {
         return kExitFailure;
     }
-    QByteArray bytes = diffrascope::cli::EncodePicture(*picture, request.format);
-    if (bytes.isEmpty()) {
-        Complain(QStringLiteral("diffrascope-render: the picture could not be encoded."));
+    std::optional<QByteArray> picture;
+    if (!request.output.isEmpty() && !(picture = EncodeOutput(request, *result))) {
         return kExitFailure;
     }
-    std::optional<QString> failure = request.output == QLatin1String(diffrascope::cli::kStandardOutputName)
-                                         ? diffrascope::cli::WriteStandardOutput(bytes)
-                                         : diffrascope::cli::WriteFileWhole(request.output, bytes);
-    if (failure) {
-        Complain(QStringLiteral("diffrascope-render: ") + *failure + QLatin1Char('.'));
+    const QByteArray metrics =
+        request.metrics.isEmpty() ? QByteArray() : diffrascope::cli::MetricsJson(request, *result, warnings);
+    if (picture && !Write(request.output, *picture)) {
+        return kExitFailure;
+    }
+    if (!request.metrics.isEmpty() && !Write(request.metrics, metrics)) {
         return kExitFailure;
     }
     return kExitSuccess;
 }
 
+// Standard error carries the renderer's own messages only: Qt's remarks about
+// its surroundings (a missing runtime directory, say) mean nothing to the user.
+void KeepQtQuiet(QtMsgType type, const QMessageLogContext & /*context*/, const QString &message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        Complain(QLatin1String(kPrefix) + message);
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
-    QCoreApplication application(argc, argv);
+    qInstallMessageHandler(KeepQtQuiet);
+    // The renderer shows no window; it draws the sheets' labels off screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    std::setlocale(LC_NUMERIC, "C"); // numbers in FITS headers and messages use a full stop
     QCoreApplication::setApplicationName(QStringLiteral("diffrascope-render"));
     QCoreApplication::setApplicationVersion(QStringLiteral(DIFFRASCOPE_VERSION_TEXT));
-    diffrascope::SetTraceOutput(nullptr); // standard output is reserved for the picture
+    diffrascope::SetTraceOutput(nullptr); // standard output is reserved for the picture and the numbers
 
-    CommandLineOutcome outcome = diffrascope::cli::ParseCommandLine(QCoreApplication::arguments());
+    const CommandLineOutcome outcome = diffrascope::cli::ParseCommandLine(QCoreApplication::arguments());
     switch (outcome.action) {
     case CommandLineOutcome::Action::ShowHelp:
     case CommandLineOutcome::Action::ShowVersion:

@@ -1,5 +1,5 @@
-// The picture unit with grids that, unlike every star image, are not
-// symmetric under transposition: orientation and crop offsets show.
+// The picture unit with grey levels that, unlike every star image, are not
+// symmetric under transposition: orientation, offsets and sheet places show.
 
 #include <QImage>
 
@@ -9,60 +9,88 @@
 #include <cstdint>
 #include <vector>
 
+#include "GreyPicture.h"
 #include "Picture.h"
 
 namespace {
 
-using diffrascope::cli::GreyPicture;
 using diffrascope::cli::PictureFormat;
-using diffrascope::cli::View;
 
 // A level that tells row and column apart: (7 i + 3 j) mod 256.
 std::int32_t Level(std::int32_t i, std::int32_t j) { return (7 * i + 3 * j) % 256; }
 
-class AsymmetricGrid {
-  public:
-    explicit AsymmetricGrid(std::int32_t n) : rows_(n, std::vector<std::int32_t>(n)) {
-        for (std::int32_t i = 0; i < n; ++i) {
-            for (std::int32_t j = 0; j < n; ++j) {
-                rows_[i][j] = Level(i, j);
-            }
-            pointers_.push_back(rows_[i].data());
+diffrascope::optics::Panel AsymmetricPanel(std::int32_t side, std::int32_t shift = 0) {
+    diffrascope::optics::Panel panel;
+    panel.view = {side, 1, 0};
+    for (std::int32_t i = 0; i < side; ++i) {
+        for (std::int32_t j = 0; j < side; ++j) {
+            panel.grey.push_back(Level(i + shift, j));
         }
     }
-    const std::int32_t *const *Grey() const { return pointers_.data(); }
+    return panel;
+}
 
-  private:
-    std::vector<std::vector<std::int32_t>> rows_;
-    std::vector<const std::int32_t *> pointers_;
-};
-
-// Counts the pixels that differ from element [first + column][first + row].
-int MismatchedPixels(const QImage &picture, std::int32_t first) {
+// Counts the pixels of the square at (left, top) that differ from Level(first + column, first + row).
+int MismatchedPixels(const QImage &picture, std::int32_t first, int left = 0, int top = 0, int side = -1,
+                     std::int32_t shift = 0) {
+    side = side < 0 ? picture.width() : side;
     int mismatches = 0;
-    for (int row = 0; row < picture.height(); ++row) {
-        const uchar *line = picture.constScanLine(row);
-        for (int column = 0; column < picture.width(); ++column) {
-            mismatches += line[column] != Level(first + column, first + row) ? 1 : 0;
+    for (int row = 0; row < side; ++row) {
+        const uchar *line = picture.constScanLine(top + row) + left;
+        for (int column = 0; column < side; ++column) {
+            mismatches += line[column] != Level(first + column + shift, first + row) ? 1 : 0;
         }
     }
     return mismatches;
 }
 
-TEST(GreyPicture, ShowsGridElementIJInColumnIRowJOfTheFullView) {
-    AsymmetricGrid grid(512);
-    QImage picture = GreyPicture(grid.Grey(), 512, View::Full);
+TEST(PanelPicture, ShowsGridRowXAsPictureColumnX) {
+    const QImage picture = diffrascope::cli::PanelPicture(AsymmetricPanel(300));
     ASSERT_EQ(picture.format(), QImage::Format_Grayscale8);
-    ASSERT_EQ(picture.size(), QSize(512, 512));
+    ASSERT_EQ(picture.size(), QSize(300, 300));
     EXPECT_EQ(MismatchedPixels(picture, 0), 0);
 }
 
-TEST(GreyPicture, CropShowsRowsAndColumnsFromHalfTheGridLess128) {
-    for (std::int32_t n : {256, 512, 1024}) {
-        AsymmetricGrid grid(n);
-        QImage picture = GreyPicture(grid.Grey(), n, View::Crop);
-        ASSERT_EQ(picture.size(), QSize(256, 256)) << "n = " << n;
-        EXPECT_EQ(MismatchedPixels(picture, n / 2 - 128), 0) << "n = " << n;
+TEST(GreyPicture, WritesGreyOrEqualColourBytesFromAnyFirstRowToAnyPlace) {
+    std::vector<std::vector<std::int32_t>> grid(64, std::vector<std::int32_t>(64));
+    std::vector<const std::int32_t *> rows;
+    for (std::int32_t i = 0; i < 64; ++i) {
+        for (std::int32_t j = 0; j < 64; ++j) {
+            grid[i][j] = Level(i, j);
+        }
+        rows.push_back(grid[i].data());
+    }
+    QImage grey(40, 40, QImage::Format_Grayscale8);
+    grey.fill(0);
+    diffrascope::FillTransposed(grey, rows.data(), 16, 32, QPoint(5, 7));
+    EXPECT_EQ(MismatchedPixels(grey, 16, 5, 7, 32), 0);
+    EXPECT_EQ(grey.pixelColor(4, 7), QColor(0, 0, 0)) << "nothing is written outside the square";
+    QImage colour(32, 32, QImage::Format_BGR888);
+    diffrascope::FillTransposed(colour, rows.data(), 16, 32);
+    EXPECT_EQ(colour.convertToFormat(QImage::Format_Grayscale8), grey.copy(5, 7, 32, 32));
+    EXPECT_EQ(colour.pixel(3, 1), qRgb(Level(19, 17), Level(19, 17), Level(19, 17)));
+}
+
+TEST(SheetPicture, PlacesEveryPanelWholeInRowsOfAtMostEightWithItsLabelBeneath) {
+    diffrascope::optics::RenderResult result;
+    result.view = {40, 1, 0};
+    std::vector<diffrascope::cli::PanelLabel> labels;
+    for (std::int32_t k = 0; k < 9; ++k) {
+        result.panels.push_back({static_cast<double>(k), AsymmetricPanel(40, k), std::nullopt});
+        labels.push_back({QStringLiteral("focus"), QStringLiteral("%1 waves").arg(k)});
+    }
+    const QImage sheet = diffrascope::cli::SheetPicture(result, labels);
+    // nine panels: two rows of five and four
+    const int gap = 8;
+    const int label = 38;
+    ASSERT_EQ(sheet.size(), QSize(gap + 5 * (40 + gap), gap + 2 * (40 + label + gap)));
+    for (std::int32_t k = 0; k < 9; ++k) {
+        const int left = gap + (k % 5) * (40 + gap);
+        const int top = gap + (k / 5) * (40 + label + gap);
+        EXPECT_EQ(MismatchedPixels(sheet, 0, left, top, 40, k), 0) << "panel " << k;
+        const QImage text = sheet.copy(left, top + 40, 40, label);
+        EXPECT_GT(*std::max_element(text.constBits(), text.constBits() + text.sizeInBytes()), 150)
+            << "panel " << k << " has a label";
     }
 }
 
@@ -77,8 +105,7 @@ TEST(EncodedPicture, PgmIsABinaryHeaderFollowedByTheRowsWithoutPadding) {
 }
 
 TEST(EncodedPicture, PngReadsBackAsTheSameGreyPixels) {
-    AsymmetricGrid grid(256);
-    QImage picture = GreyPicture(grid.Grey(), 256, View::Full);
+    const QImage picture = diffrascope::cli::PanelPicture(AsymmetricPanel(256));
     QImage decoded = QImage::fromData(diffrascope::cli::EncodePicture(picture, PictureFormat::Png), "PNG");
     ASSERT_EQ(decoded.format(), QImage::Format_Grayscale8);
     EXPECT_EQ(decoded, picture);

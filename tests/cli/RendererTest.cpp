@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -15,50 +13,21 @@
 #include <string>
 #include <vector>
 
+#include "RendererFixture.h"
 #include "StarImage.h"
 #include "Trace.h"
 
 namespace {
 
 using diffrascope::ScrollPositions;
+using diffrascope::testing::Outcome;
+using diffrascope::testing::ReadFile;
+using Renderer = diffrascope::testing::Renderer;
 
 constexpr int kCentre = 128;         // centre pixel of the crop view
 constexpr int kFirstDarkRing = 6;    // pixels from the centre at 550 nm
 constexpr int kNearlyBlack = 10;     // the first dark ring is close to 0
-constexpr int kProcessTimeoutMs = 120000;
 const char *const kNoLightMessage = "0 による浮動小数点数除算.\n";
-
-struct Outcome {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-class Renderer : public testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(folder_.isValid()); }
-
-    // Runs the renderer in the test's own folder.
-    Outcome Run(const QStringList &arguments) { return RunProgram(QStringLiteral(DIFFRASCOPE_RENDER_PATH), arguments); }
-
-    // Runs a shell command line in the test's own folder.
-    Outcome RunShell(const QString &commandLine) { return RunProgram(QStringLiteral("/bin/sh"), {"-c", commandLine}); }
-
-    Outcome RunProgram(const QString &program, const QStringList &arguments) {
-        QProcess process;
-        process.setWorkingDirectory(folder_.path());
-        process.start(program, arguments);
-        EXPECT_TRUE(process.waitForFinished(kProcessTimeoutMs)) << arguments.join(' ').toStdString();
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-    }
-
-    QString Path(const QString &name) const { return folder_.filePath(name); }
-    QStringList Entries() const { return QDir(folder_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); }
-
-  private:
-    QTemporaryDir folder_;
-};
 
 // The PGM the renderer should write: grid element [i][j] at column i, row j.
 QByteArray CorePgm(const ScrollPositions &positions, std::int32_t n, bool fullView) {
@@ -77,11 +46,6 @@ QByteArray CorePgm(const ScrollPositions &positions, std::int32_t n, bool fullVi
     });
     return QByteArrayLiteral("P5\n") + QByteArray::number(side) + ' ' + QByteArray::number(side) + "\n255\n" +
            pixels;
-}
-
-QByteArray ReadFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Distance from the centre to the first grey level that is lower than both neighbours.
@@ -146,7 +110,9 @@ TEST_P(GoodInputs, GiveThePgmOfTheCoreGreyLevelsForTheirPositionsOnStandardOutpu
     }
     Outcome outcome = Run(arguments);
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-    EXPECT_TRUE(outcome.err.isEmpty()) << outcome.err.toStdString();
+    for (const QByteArray &line : outcome.err.split('\n')) {
+        EXPECT_TRUE(line.isEmpty() || line.startsWith("diffrascope-render: warning: ")) << line.toStdString();
+    }
     EXPECT_TRUE(outcome.out == CorePgm(GetParam().positions, GetParam().gridSize, GetParam().fullView))
         << "the PGM differs from the core's grey levels";
 }
@@ -215,29 +181,27 @@ BadInput BadValue(const std::string &option, const std::string &value, const std
 INSTANTIATE_TEST_SUITE_P(
     Renderer, BadInputs,
     testing::Values(
-        BadValue("spherical", "0.25", "-10 to 10 waves in steps of 0.1"), BadValue("spherical", "10.1", "-10 to 10"),
-        BadValue("spherical", "-10.1", "-10 to 10"), BadValue("spherical", "nan", "-10 to 10"),
-        BadValue("spherical", "inf", "-10 to 10"), BadValue("spherical", "", "-10 to 10"),
-        BadValue("spherical", "1e400", "-10 to 10"), BadValue("spherical", "1e0", "-10 to 10"),
-        BadValue("spherical", "1x", "-10 to 10"), BadValue("spherical", " 1", "-10 to 10"),
-        BadValue("spherical", "0,5", "-10 to 10"), BadValue("spherical", ".", "-10 to 10"),
-        BadValue("spherical", "-", "-10 to 10"), BadValue("spherical", "1.2.3", "-10 to 10"),
-        BadValue("spherical", "99999999999999999999", "-10 to 10"),
-        BadValue("spherical", "0.10000000000000000001", "steps of 0.1"),
-        BadValue("focus", "50.1", "-50 to 50 waves"), BadValue("focus", "0.05", "steps of 0.1"),
-        BadValue("focus", "-50.01", "-50 to 50"), BadValue("obstruction", "33.5", "0 to 100 percent in whole steps"),
-        BadValue("obstruction", "-1", "0 to 100"), BadValue("obstruction", "101", "0 to 100"),
-        BadValue("wavelength", "299", "300 to 1000 nanometres"), BadValue("wavelength", "1001", "300 to 1000"),
-        BadValue("wavelength", "550.5", "300 to 1000"), BadValue("wavelength", "5.5e2", "300 to 1000"),
+        BadValue("spherical", "10.1", "-10 to 10 waves"), BadValue("spherical", "-10.01", "-10 to 10"),
+        BadValue("spherical", "nan", "-10 to 10"), BadValue("spherical", "inf", "-10 to 10"),
+        BadValue("spherical", "", "-10 to 10"), BadValue("spherical", "1e400", "-10 to 10"),
+        BadValue("spherical", "1e0", "-10 to 10"), BadValue("spherical", "1x", "-10 to 10"),
+        BadValue("spherical", " 1", "-10 to 10"), BadValue("spherical", "0,5", "-10 to 10"),
+        BadValue("spherical", ".", "-10 to 10"), BadValue("spherical", "-", "-10 to 10"),
+        BadValue("spherical", "1.2.3", "-10 to 10"), BadValue("spherical", "99999999999999999999", "-10 to 10"),
+        BadValue("spherical", "0.10000000000000000001", "-10 to 10"),
+        BadValue("focus", "50.1", "-50 to 50 waves"), BadValue("focus", "-50.00001", "-50 to 50"),
+        BadValue("obstruction", "-1", "0 to 100 percent"), BadValue("obstruction", "100.5", "0 to 100"),
+        BadValue("wavelength", "299.9", "300 to 1000 nm"), BadValue("wavelength", "1001", "300 to 1000"),
+        BadValue("wavelength", "5.5e2", "300 to 1000"),
         BadValue("grid", "128", "256, 512, 1024, 2048 or 4096"), BadValue("grid", "300", "256, 512"),
         BadValue("grid", "8192", "256, 512"), BadValue("grid", "512.5", "256, 512"),
         BadValue("grid", "abc", "256, 512"), BadValue("view", "middle", "crop or full"),
         BadValue("view", "CROP", "crop or full"), BadValue("view", "", "crop or full"),
-        BadInput{{"--output", "star.jpg"}, "--output", ".png or .pgm"},
-        BadInput{{"--output", "star"}, "--output", ".png or .pgm"},
-        BadInput{{"--output", ""}, "--output", ".png or .pgm"},
-        BadInput{{}, "--output", ".png or .pgm"},
-        BadInput{{"--spherical", "1"}, "--output", ".png or .pgm"},
+        BadInput{{"--output", "star.jpg"}, "--output", ".png, .pgm or .fits"},
+        BadInput{{"--output", "star"}, "--output", ".png, .pgm or .fits"},
+        BadInput{{"--output", ""}, "--output", ".png, .pgm or .fits"},
+        BadInput{{}, "--output", ".png, .pgm or .fits"},
+        BadInput{{"--spherical", "1"}, "--output", ".png, .pgm or .fits"},
         BadInput{{"--output", "a.png", "--output", "b.png"}, "--output", "more than once"},
         BadInput{{"--spherical", "abc", "--spherical", "1", "--output", "star.png"}, "--spherical", "more than once"},
         BadInput{{"--colour", "red", "--output", "star.png"}, "colour", "--help"},
@@ -275,7 +239,7 @@ TEST_F(Renderer, LeavesAnExistingFileAloneWhenItRefusesOrFails) {
     ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
     earlier.write(kept);
     earlier.close();
-    EXPECT_EQ(Run({"--spherical", "0.25", "--output", "star.png"}).exitCode, 2);
+    EXPECT_EQ(Run({"--spherical", "11", "--output", "star.png"}).exitCode, 2);
     EXPECT_EQ(Run({"--obstruction", "100", "--output", "star.png"}).exitCode, 1);
     EXPECT_EQ(ReadFile(Path("star.png")), kept);
     EXPECT_EQ(Entries(), QStringList{"star.png"}) << "no half-written file may be left beside it";
@@ -325,8 +289,11 @@ TEST_F(Renderer, SaysPermissionDeniedForALockedFolderOrAWriteProtectedPicture) {
 TEST_F(Renderer, ShowsHelpWithEveryOptionAndExits0) {
     Outcome outcome = Run({"--help"});
     EXPECT_EQ(outcome.exitCode, 0);
-    for (const char *option : {"--spherical", "--focus", "--obstruction", "--wavelength", "--grid", "--view",
-                               "--output", "--version"}) {
+    for (const char *option :
+         {"--spherical", "--focus", "--obstruction", "--wavelength", "--grid", "--view", "--output", "--version",
+          "--coma", "--astigmatism", "--zernike", "--spider", "--spectrum", "--f-ratio", "--defocus-mm",
+          "--startest", "--through-focus", "--panel", "--field", "--display", "--decades", "--strict", "--metrics",
+          "--ee-radii", "positive focus is extrafocal", "under-correction", "lambda/D"}) {
         EXPECT_NE(outcome.out.indexOf(option), -1) << option;
     }
 }

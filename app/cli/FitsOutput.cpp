@@ -1,0 +1,166 @@
+#include "FitsOutput.h"
+
+#include <fitsio.h>
+
+#include <charconv>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace diffrascope::cli {
+namespace {
+
+constexpr std::size_t kFitsBlock = 2880; // bytes: a FITS file grows a block at a time
+constexpr double kMetresPerNanometre = 1e-9;
+constexpr const char *kCreator = "diffrascope-render " DIFFRASCOPE_VERSION_TEXT;
+
+// A memory file that frees its buffer; status follows CFITSIO's convention.
+class MemoryFits {
+  public:
+    MemoryFits() : size_(kFitsBlock), buffer_(std::malloc(kFitsBlock)) {
+        if (buffer_ == nullptr) {
+            status_ = MEMORY_ALLOCATION;
+            return;
+        }
+        fits_create_memfile(&file_, &buffer_, &size_, kFitsBlock, std::realloc, &status_);
+    }
+    ~MemoryFits() {
+        if (file_ != nullptr) {
+            int ignored = 0;
+            fits_close_file(file_, &ignored);
+        }
+        std::free(buffer_);
+    }
+    MemoryFits(const MemoryFits &) = delete;
+    MemoryFits &operator=(const MemoryFits &) = delete;
+
+    fitsfile *File() { return file_; }
+    int &Status() { return status_; }
+
+    // Closes the file and hands over its bytes.
+    std::optional<QByteArray> Close() {
+        fits_close_file(file_, &status_);
+        file_ = nullptr;
+        if (status_ != 0) {
+            return std::nullopt;
+        }
+        return QByteArray(static_cast<const char *>(buffer_), static_cast<qsizetype>(size_));
+    }
+
+  private:
+    fitsfile *file_ = nullptr;
+    std::size_t size_;
+    void *buffer_;
+    int status_ = 0;
+};
+
+void Key(fitsfile *file, const char *name, double value, const char *comment, int &status) {
+    fits_write_key(file, TDOUBLE, name, &value, comment, &status);
+}
+
+void Key(fitsfile *file, const char *name, long value, const char *comment, int &status) {
+    fits_write_key(file, TLONG, name, &value, comment, &status);
+}
+
+void Key(fitsfile *file, const char *name, const std::string &value, const char *comment, int &status) {
+    fits_write_key_longstr(file, name, value.c_str(), comment, &status); // long texts continue on further cards
+}
+
+std::string ZernikeText(const std::vector<optics::ZernikeTerm> &terms) {
+    std::string text;
+    for (const optics::ZernikeTerm &term : terms) {
+        char coefficient[32];
+        const auto end = std::to_chars(coefficient, coefficient + sizeof coefficient, term.waves).ptr;
+        text += (text.empty() ? "" : ",") + std::to_string(term.noll) + "=" + std::string(coefficient, end);
+    }
+    return text.empty() ? "none" : text;
+}
+
+std::string SpectrumText(const optics::RenderJob &job) {
+    if (job.spectrum.lines.empty()) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, job.pupil.wavelength).ptr;
+        return std::string(text, end) + " nm";
+    }
+    return job.spectrum.name;
+}
+
+// The keywords of every HDU: the optics, the grid and the scale of a data pixel.
+void CommonKeys(fitsfile *file, const RenderRequest &request, const optics::RenderResult &result, int &status) {
+    const optics::PupilSpec &pupil = request.job.pupil;
+    const optics::Aberrations &ab = pupil.aberrations;
+    Key(file, "SPHERAB", ab.spherical, "spherical aberration W040 at the pupil edge [waves]", status);
+    Key(file, "OBSCUR", pupil.aperture.obstruction, "central obstruction [fraction of the diameter]", status);
+    Key(file, "WAVELEN", pupil.wavelength * kMetresPerNanometre, "reference wavelength [m]", status);
+    Key(file, "COMA", ab.coma.waves, "coma W131 at the pupil edge [waves]", status);
+    Key(file, "COMAANG", ab.coma.degrees, "coma's angle, counterclockwise from +x [deg]", status);
+    Key(file, "ASTIG", ab.astigmatism.waves, "astigmatism W222 at the pupil edge [waves]", status);
+    Key(file, "ASTIGANG", ab.astigmatism.degrees, "astigmatism's angle from +x [deg]", status);
+    Key(file, "SPIDERN", static_cast<long>(pupil.aperture.spider.vanes), "spider vanes", status);
+    Key(file, "SPIDERW", pupil.aperture.spider.width, "vane width [fraction of the diameter]", status);
+    Key(file, "SPIDERA", pupil.aperture.spider.degrees, "first vane's angle from +x [deg]", status);
+    Key(file, "ZERNIKE", ZernikeText(ab.zernike), "Noll index=waves RMS", status);
+    Key(file, "SPECTRUM", SpectrumText(request.job), "light: one wavelength, a range, visual or a file", status);
+    Key(file, "GRIDSIZE", static_cast<long>(result.grid), "side of the computation grid [pixels]", status);
+    Key(file, "BINNING", static_cast<long>(result.view.bin), "grid pixels per data pixel along each axis", status);
+    Key(file, "PIXSCALE", result.pixelScale * result.view.bin, "data pixel [lambda/D of WAVELEN]", status);
+    Key(file, "NORMALIZ", std::string("peak"), "intensities over the brightest pixel of the field", status);
+    if (request.fRatio) {
+        Key(file, "FRATIO", *request.fRatio, "focal ratio", status);
+    }
+    Key(file, "CREATOR", std::string(kCreator), "", status);
+}
+
+// One panel as a float image: CFITSIO writes each picture column (a grid row
+// of the panel) as a column of the image, so data[y][x] is picture pixel (x, y).
+void WritePanel(fitsfile *file, const optics::Panel &panel, int &status) {
+    const long side = panel.view.side;
+    long axes[2] = {side, side};
+    fits_create_img(file, FLOAT_IMG, 2, axes, &status);
+    for (long x = 0; x < side && status == 0; ++x) {
+        long first[2] = {x + 1, 1};
+        long last[2] = {x + 1, side};
+        fits_write_subset(file, TDOUBLE, first, last, const_cast<double *>(panel.values.data() + x * side), &status);
+    }
+}
+
+QString CfitsioError(int status) {
+    char text[FLEN_STATUS];
+    fits_get_errstatus(status, text);
+    return QStringLiteral("the FITS file could not be made (CFITSIO: %1)").arg(QString::fromLatin1(text));
+}
+
+} // namespace
+
+std::optional<QByteArray> EncodeFits(const RenderRequest &request, const optics::RenderResult &result,
+                                     QString &error) {
+    MemoryFits fits;
+    int &status = fits.Status();
+    if (request.IsSheet()) {
+        fits_create_img(fits.File(), FLOAT_IMG, 0, nullptr, &status);
+        CommonKeys(fits.File(), request, result, status);
+        Key(fits.File(), "NPANELS", static_cast<long>(result.panels.size()), "panels, one image extension each", status);
+    }
+    for (std::size_t k = 0; k < result.panels.size() && status == 0; ++k) {
+        const optics::RenderedPanel &panel = result.panels[k];
+        WritePanel(fits.File(), panel.panel, status);
+        CommonKeys(fits.File(), request, result, status);
+        Key(fits.File(), "DEFOCUS", panel.focus, "defocus W020, positive extrafocal [waves]", status);
+        if (request.IsSheet()) {
+            Key(fits.File(), "EXTNAME", "PANEL" + std::to_string(k + 1), "", status);
+            Key(fits.File(), "LABEL", request.labels[k].role.toStdString() + ", " + request.labels[k].defocus.toStdString(),
+                "", status);
+        }
+    }
+    if (status != 0) {
+        error = CfitsioError(status);
+        return std::nullopt;
+    }
+    std::optional<QByteArray> bytes = fits.Close();
+    if (!bytes) {
+        error = CfitsioError(fits.Status());
+    }
+    return bytes;
+}
+
+} // namespace diffrascope::cli

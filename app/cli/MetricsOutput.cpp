@@ -1,0 +1,85 @@
+#include "MetricsOutput.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace diffrascope::cli {
+namespace {
+
+QJsonObject Parameters(const RenderRequest &request) {
+    const optics::PupilSpec &pupil = request.job.pupil;
+    const optics::Aberrations &ab = pupil.aberrations;
+    QJsonArray zernike;
+    for (const optics::ZernikeTerm &term : ab.zernike) {
+        zernike.append(QJsonObject{{"noll", term.noll}, {"waves_rms", term.waves}});
+    }
+    QJsonObject parameters{
+        {"spherical_waves", ab.spherical},
+        {"obstruction", pupil.aperture.obstruction}, // fraction of the diameter
+        {"wavelength_nm", pupil.wavelength},
+        {"coma", QJsonObject{{"waves", ab.coma.waves}, {"degrees", ab.coma.degrees}}},
+        {"astigmatism", QJsonObject{{"waves", ab.astigmatism.waves}, {"degrees", ab.astigmatism.degrees}}},
+        {"zernike", zernike},
+        {"spider", QJsonObject{{"vanes", pupil.aperture.spider.vanes},
+                               {"width", pupil.aperture.spider.width},
+                               {"degrees", pupil.aperture.spider.degrees}}},
+        {"spectrum", request.job.spectrum.lines.empty() ? QStringLiteral("monochromatic")
+                                                         : QString::fromStdString(request.job.spectrum.name)},
+    };
+    if (!request.IsSheet()) {
+        parameters.insert("focus_waves", ab.focus);
+    }
+    if (request.fRatio) {
+        parameters.insert("f_ratio", *request.fRatio);
+    }
+    return parameters;
+}
+
+QJsonValue Optional(const std::optional<double> &value) { return value ? QJsonValue(*value) : QJsonValue(); }
+
+void AddMetrics(QJsonObject &object, const optics::Metrics &m) {
+    QJsonArray encircled;
+    for (const optics::EncircledEnergy &ee : m.encircled) {
+        encircled.append(QJsonObject{{"radius_lambda_over_d", ee.radius}, {"fraction", ee.fraction}});
+    }
+    object.insert("strehl", m.strehl);
+    object.insert("peak", QJsonObject{{"x", m.peakX}, {"y", m.peakY}});
+    object.insert("peak_offset_lambda_over_d", QJsonObject{{"x", m.peakOffsetX}, {"y", m.peakOffsetY}});
+    object.insert("fwhm_lambda_over_d", m.fwhm);
+    object.insert("encircled_energy", encircled);
+    object.insert("ee50_lambda_over_d", Optional(m.ee50));
+    object.insert("ee80_lambda_over_d", Optional(m.ee80));
+}
+
+} // namespace
+
+QByteArray MetricsJson(const RenderRequest &request, const optics::RenderResult &result, const QStringList &warnings) {
+    QJsonObject root{
+        {"parameters", Parameters(request)},
+        {"grid", result.grid},
+        {"pixel_scale_lambda_over_d", result.pixelScale},
+        {"bin", result.view.bin},
+        {"field_lambda_over_d", result.width},
+        {"normalization",
+         QJsonObject{{"strehl", "peak over the peak of the same aperture and light without aberrations"},
+                     {"encircled_energy", "fraction of the total flux of the whole grid, about the optical axis"},
+                     {"peak", "pixel of the whole grid's picture, x right and y down from its top left"}}},
+        {"warnings", QJsonArray::fromStringList(warnings)},
+    };
+    if (request.IsSheet()) {
+        QJsonArray panels;
+        for (std::size_t k = 0; k < result.panels.size(); ++k) {
+            QJsonObject panel{{"focus_waves", result.panels[k].focus},
+                              {"label", request.labels[k].role + QStringLiteral(", ") + request.labels[k].defocus}};
+            AddMetrics(panel, *result.panels[k].metrics);
+            panels.append(panel);
+        }
+        root.insert("panels", panels);
+    } else {
+        AddMetrics(root, *result.panels.front().metrics);
+    }
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+} // namespace diffrascope::cli

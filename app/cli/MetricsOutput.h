@@ -1,0 +1,16 @@
+#pragma once
+// The numbers of a run as JSON: the parameters, the grid and its scale, and
+// for the image (or each panel of a sheet) the Strehl ratio, the peak, the
+// FWHM and the encircled energy, with the warnings.
+
+#include <QByteArray>
+#include <QStringList>
+
+#include "Render.h"
+#include "RenderOptions.h"
+
+namespace diffrascope::cli {
+
+QByteArray MetricsJson(const RenderRequest &request, const optics::RenderResult &result, const QStringList &warnings);
+
+} // namespace diffrascope::cli

@@ -1,0 +1,88 @@
+#!/usr/bin/python3
+"""diffrascope-render's FITS files read back with astropy: 32-bit floats
+normalised to a peak of 1, oriented as the picture, and a header keyword for
+every parameter; a sheet is one image extension per panel.
+
+Usage: fits_readback.py PATH/TO/diffrascope-render"""
+
+import math
+import os
+import subprocess
+import sys
+import tempfile
+
+try:
+    import numpy
+    from astropy.io import fits
+except ImportError as missing:
+    print(f"SKIP: {missing}")
+    sys.exit(77)
+
+renderer = sys.argv[1]
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def render(folder, *arguments):
+    done = subprocess.run([renderer, *arguments], cwd=folder, capture_output=True, timeout=120)
+    if done.returncode != 0:
+        sys.exit(f"FAIL: {' '.join(arguments)} exited {done.returncode}: {done.stderr.decode()}")
+    return done.stdout
+
+
+def pgm_pixels(data):
+    """Rows of grey levels of a binary PGM: its pixels are the last width x height bytes."""
+    fields = data.split(maxsplit=3)
+    width, height = int(fields[1]), int(fields[2])
+    return numpy.frombuffer(data[len(data) - width * height:], dtype=numpy.uint8).reshape(height, width)
+
+
+def amplitude_grey(intensity):
+    """The window's grey scale: min(trunc(300 sqrt(v)), 255)."""
+    return numpy.minimum(numpy.floor(numpy.sqrt(intensity.astype(numpy.float64)) * 300), 255)
+
+
+with tempfile.TemporaryDirectory() as folder:
+    optics = ["--spherical", "0.25", "--focus", "-0.5", "--coma", "0.5@30", "--astigmatism", "0.2@-15",
+              "--obstruction", "33", "--wavelength", "632.8", "--spider", "3,1.5@10",
+              "--zernike", "5=0.05,12=-0.02", "--spectrum", "500:600:50", "--grid", "512", "--view", "full"]
+    render(folder, *optics, "--output", "star.fits")
+    picture = pgm_pixels(render(folder, *optics, "--output", "-"))
+    with fits.open(os.path.join(folder, "star.fits")) as hdus:
+        check(len(hdus) == 1, f"a single image is one HDU, not {len(hdus)}")
+        header, data = hdus[0].header, hdus[0].data
+        check(header["BITPIX"] == -32, f"BITPIX is {header['BITPIX']}")
+        check(data.shape == (512, 512), f"shape {data.shape}")
+        check(data.max() == 1.0, f"the peak is {data.max()}, not 1")
+        check(data.min() >= 0, "intensities are not negative")
+        expected = {"SPHERAB": 0.25, "DEFOCUS": -0.5, "OBSCUR": 0.33, "WAVELEN": 632.8e-9, "GRIDSIZE": 512,
+                    "PIXSCALE": 110 / 632.8, "COMA": 0.5, "COMAANG": 30, "ASTIG": 0.2, "ASTIGANG": -15,
+                    "SPIDERN": 3, "SPIDERW": 0.015, "SPIDERA": 10, "BINNING": 1}
+        for key, value in expected.items():
+            check(key in header and math.isclose(header[key], value, rel_tol=1e-12, abs_tol=1e-15),
+                  f"{key} is {header.get(key)}, not {value}")
+        for key, value in {"NORMALIZ": "peak", "ZERNIKE": "5=0.05,12=-0.02", "SPECTRUM": "500:600:50"}.items():
+            check(header.get(key) == value, f"{key} is {header.get(key)!r}, not {value!r}")
+        # data[y][x] is picture pixel x of row y: the window's grey scale of the
+        # data gives the PGM, within the last float digit (no pattern here is symmetric)
+        grey = amplitude_grey(data)
+        check(numpy.abs(grey - picture).max() <= 1, "the FITS data and the picture differ in orientation")
+        check(numpy.abs(grey - picture.T).max() > 1, "the test pattern cannot tell the orientations apart")
+
+    render(folder, "--startest", "2", "--spherical", "0.1", "--output", "sheet.fits")
+    with fits.open(os.path.join(folder, "sheet.fits")) as hdus:
+        check(len(hdus) == 4, f"a sheet of three panels has {len(hdus)} HDUs")
+        check(hdus[0].data is None and hdus[0].header.get("NPANELS") == 3, "the primary HDU holds the panel count")
+        for k, focus in zip(range(1, 4), (-2, 0, 2)):
+            check(hdus[k].header.get("EXTNAME") == f"PANEL{k}", f"extension {k} is named {hdus[k].header.get('EXTNAME')}")
+            check(hdus[k].header.get("DEFOCUS") == focus, f"panel {k} has DEFOCUS {hdus[k].header.get('DEFOCUS')}")
+            check(hdus[k].data.shape == (256, 256) and hdus[k].data.max() == 1.0, f"panel {k} is not 256 x 256 with peak 1")
+
+for failure in failures:
+    print(f"FAIL: {failure}")
+print("PASS" if not failures else f"{len(failures)} failure(s)")
+sys.exit(1 if failures else 0)

@@ -10,6 +10,9 @@ namespace diffrascope::optics {
 namespace {
 
 constexpr double kAmplitudeScale = 300; // amplitude 1/300 is one grey level
+// Below this normalised intensity the amplitude scale is 0 without a square
+// root: 300 sqrt(1.1e-5) = 0.995.
+constexpr double kDarkBound = 1.1e-5;
 constexpr double kLogScale = 255;
 constexpr std::int32_t kWhite = 255;
 constexpr std::int32_t kBlack = 0;
@@ -59,6 +62,9 @@ PanelView CentredView(std::int32_t n, std::int32_t side, std::int32_t bin) {
 std::int32_t GreyLevel(double v, const DisplayScale &scale) {
     double level = 0;
     if (scale.scale == Scale::Amplitude) {
+        if (v < kDarkBound) {
+            return kBlack;
+        }
         level = std::sqrt(v) * kAmplitudeScale;
     } else if (v > 0) {
         level = kLogScale * (1 + std::log10(v) / scale.decades);
@@ -81,8 +87,12 @@ Panel MakePanel(const IntensityImage &image, const PanelView &view, const Displa
     panel.values.resize(count);
     panel.grey.resize(count);
     for (std::int32_t x = 0; x < view.side; ++x) {
+        const double *row = image.values.data() + static_cast<std::ptrdiff_t>(view.first + x) * image.n + view.first;
         for (std::int32_t y = 0; y < view.side; ++y) {
-            const double mean = BlockMean(image, view.first + x * view.bin, view.first + y * view.bin, view.bin);
+            // a block of one pixel is that pixel's intensity, exactly
+            const double mean = view.bin == 1 ? row[y]
+                                              : BlockMean(image, view.first + x * view.bin,
+                                                          view.first + y * view.bin, view.bin);
             const std::size_t k = static_cast<std::size_t>(x) * view.side + y;
             panel.values[k] = factor * mean;
             panel.grey[k] = GreyLevel(panel.values[k], scale);

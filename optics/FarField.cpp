@@ -59,7 +59,7 @@ struct FarField::Impl {
     std::int32_t threads = 1;
     AlignedBuffer<Lanes> work;
     AlignedBuffer<Tally> tallies;
-    AlignedBuffer<double> intensity;
+    double *intensity = nullptr; // the caller's, during a computation
     // The pupil box, (2R + 1) rows of boxStride doubles, rows and columns in cyclic order.
     AlignedBuffer<double> boxRe;
     AlignedBuffer<double> boxIm;
@@ -100,7 +100,6 @@ FarField::FarField(std::int32_t n, std::int32_t threads) : impl_(std::make_uniqu
     f.sinTable.resize(static_cast<std::size_t>(SinTableLength(n)));
     MakeSinTable(n, f.sinTable.data());
     MakeBitReverseTable(n, f.bitRev.data());
-    f.intensity = AlignedBuffer<double>(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
     if (!f.Batched()) {
         return; // the smallest grids take the literal transform on the calling thread
     }
@@ -122,15 +121,19 @@ FarField::~FarField() = default;
 
 std::int32_t FarField::Size() const { return impl_->n; }
 std::int32_t FarField::Threads() const { return impl_->threads; }
-const double *FarField::Intensity() const { return impl_->intensity.data(); }
 double FarField::Maximum() const { return impl_->maximum; }
 
-std::int64_t FarField::Compute(const PupilSampler &pupil) {
+std::int64_t FarField::Compute(const PupilSampler &pupil, std::span<double> intensity) {
     Impl &f = *impl_;
     if (pupil.GridSize() != f.n) {
         throw InvalidInputError("the pupil is sampled for grid size " + std::to_string(pupil.GridSize()) +
                                 ", the far field has " + std::to_string(f.n));
     }
+    if (intensity.size() < static_cast<std::size_t>(f.n) * static_cast<std::size_t>(f.n)) {
+        throw InvalidInputError("the intensities of grid size " + std::to_string(f.n) + " need " +
+                                std::to_string(static_cast<std::int64_t>(f.n) * f.n) + " values");
+    }
+    f.intensity = intensity.data();
     if (!f.Batched()) {
         return f.ComputeLiterally(pupil);
     }
@@ -140,7 +143,7 @@ std::int64_t FarField::Compute(const PupilSampler &pupil) {
     }
     const std::int64_t lit = f.BuildBox(pupil);
     if (lit == 0) {
-        std::memset(f.intensity.data(), 0, f.intensity.size() * sizeof(double)); // the transform of zeros
+        std::memset(f.intensity, 0, sizeof(double) * static_cast<std::size_t>(f.n) * f.n); // the transform of zeros
         f.maximum = 0;
         return 0;
     }
@@ -274,7 +277,7 @@ void FarField::Impl::TransformRowGroup(std::int32_t group, std::int32_t thread) 
     const std::int32_t wrap = n - 1; // n is a power of two: & wrap is mod n
     double *rows[kLanes];
     for (std::int32_t l = 0; l < kLanes; ++l) {
-        rows[l] = intensity.data() + static_cast<std::ptrdiff_t>((group * kLanes + l + half) & wrap) * n;
+        rows[l] = intensity + static_cast<std::ptrdiff_t>((group * kLanes + l + half) & wrap) * n;
     }
     const double *re = spectraRe.data() + static_cast<std::ptrdiff_t>(group) * storedColumns * kLanes;
     const double *im = spectraIm.data() + static_cast<std::ptrdiff_t>(group) * storedColumns * kLanes;

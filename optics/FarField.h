@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "PupilSampler.h"
 
@@ -34,12 +35,11 @@ class FarField {
     std::int32_t Size() const;
     std::int32_t Threads() const;
 
-    // Computes the intensity of the pupil's far field (the sampler must be
-    // made for this grid size); returns the number of lit pupil points.
-    std::int64_t Compute(const PupilSampler &pupil);
-    // The last intensities, n x n, valid until the next Compute.
-    const double *Intensity() const;
-    // The largest of them; 0 when no light passed.
+    // Writes the intensity of the pupil's far field into `intensity` (n x n
+    // values; the sampler must be made for this grid size); returns the
+    // number of lit pupil points.
+    std::int64_t Compute(const PupilSampler &pupil, std::span<double> intensity);
+    // The largest intensity of the last computation; 0 when no light passed.
     double Maximum() const;
 
   private:

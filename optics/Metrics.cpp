@@ -71,7 +71,7 @@ std::optional<double> RadiusHolding(const IntensityImage &image, double fraction
 } // namespace
 
 double EncircledFraction(const IntensityImage &image, double radiusPixels) {
-    if (image.flux == 0) {
+    if (image.Flux() == 0) {
         return 0;
     }
     const std::int32_t centre = image.n / 2;
@@ -87,7 +87,7 @@ double EncircledFraction(const IntensityImage &image, double radiusPixels) {
             }
         }
     }
-    return inside / image.flux;
+    return inside / image.Flux();
 }
 
 Metrics Measure(const IntensityImage &image, double referencePeak, double pixelScale,

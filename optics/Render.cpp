@@ -52,7 +52,7 @@ RenderResult Render(const RenderJob &job) {
         referencePeak = imager.Compute(WithoutAberrations(job.pupil), job.spectrum).maximum;
     }
     for (const PupilSpec &pupil : pupils) {
-        const IntensityImage image = imager.Compute(pupil, job.spectrum);
+        const IntensityImage &image = imager.Compute(pupil, job.spectrum);
         RenderedPanel rendered{pupil.aberrations.focus, MakePanel(image, result.view, job.display), std::nullopt};
         if (job.metrics) {
             rendered.metrics = Measure(image, referencePeak, result.pixelScale, job.encircledRadii);

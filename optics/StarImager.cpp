@@ -7,10 +7,10 @@ namespace {
 
 constexpr double kPixelScaleAt1nm = 110; // lambda/D per pixel times the wavelength in nm: 2 (0.1 x 550)
 
-double Sum(const std::vector<double> &values) {
+double Sum(const double *values, std::size_t count) {
     double sum = 0;
-    for (double v : values) {
-        sum += v;
+    for (std::size_t k = 0; k < count; ++k) {
+        sum += values[k];
     }
     return sum;
 }
@@ -27,60 +27,58 @@ double Largest(const std::vector<double> &values) {
 
 double PixelScale(double wavelength) { return kPixelScaleAt1nm / wavelength; }
 
-StarImager::StarImager(std::int32_t n, std::int32_t threads) : field_(n, threads) {}
+double IntensityImage::Flux() const {
+    if (!flux_) {
+        flux_ = Sum(values.data(), values.size());
+    }
+    return *flux_;
+}
 
-IntensityImage StarImager::Compute(const PupilSpec &pupil, const Spectrum &spectrum) {
+StarImager::StarImager(std::int32_t n, std::int32_t threads) : field_(n, threads) {
+    image_.n = n;
+    image_.values.resize(static_cast<std::size_t>(n) * n);
+}
+
+const IntensityImage &StarImager::Compute(const PupilSpec &pupil, const Spectrum &spectrum) {
     if (spectrum.lines.empty()) {
-        return Monochromatic(pupil, pupil.wavelength);
+        Monochromatic(pupil, pupil.wavelength);
+    } else if (spectrum.lines.size() == 1) {
+        Monochromatic(pupil, spectrum.lines.front().nanometres);
+    } else {
+        White(pupil, spectrum);
     }
-    if (spectrum.lines.size() == 1) {
-        return Monochromatic(pupil, spectrum.lines.front().nanometres);
-    }
-    return White(pupil, spectrum);
+    image_.ValuesChanged();
+    return image_;
 }
 
-IntensityImage StarImager::Monochromatic(const PupilSpec &pupil, double wavelength) {
-    const std::int32_t n = field_.Size();
-    field_.Compute(PupilSampler(pupil, n, wavelength));
-    IntensityImage image;
-    image.n = n;
-    image.values.assign(field_.Intensity(), field_.Intensity() + static_cast<std::size_t>(n) * n);
-    image.maximum = field_.Maximum();
-    image.flux = Sum(image.values);
-    return image;
+void StarImager::Monochromatic(const PupilSpec &pupil, double wavelength) {
+    field_.Compute(PupilSampler(pupil, image_.n, wavelength), image_.values);
+    image_.maximum = field_.Maximum();
 }
 
-IntensityImage StarImager::White(const PupilSpec &pupil, const Spectrum &spectrum) {
-    const std::int32_t n = field_.Size();
-    const std::size_t count = static_cast<std::size_t>(n) * n;
+void StarImager::White(const PupilSpec &pupil, const Spectrum &spectrum) {
+    const std::size_t count = image_.values.size();
     double totalWeight = 0;
     for (const SpectralLine &line : spectrum.lines) {
         totalWeight += line.weight;
     }
-    IntensityImage image;
-    image.n = n;
-    image.values.assign(count, 0.0);
+    line_.resize(count);
+    std::fill(image_.values.begin(), image_.values.end(), 0.0);
     for (const SpectralLine &line : spectrum.lines) {
         if (line.weight == 0) {
             continue;
         }
-        field_.Compute(PupilSampler(pupil, n, line.nanometres));
-        const double *intensity = field_.Intensity();
-        double flux = 0;
-        for (std::size_t k = 0; k < count; ++k) {
-            flux += intensity[k];
-        }
+        field_.Compute(PupilSampler(pupil, image_.n, line.nanometres), line_);
+        const double flux = Sum(line_.data(), count);
         if (flux == 0) {
             continue; // no grid point of this wavelength's pupil is lit: it brings no light
         }
         const double factor = (line.weight / totalWeight) / flux;
         for (std::size_t k = 0; k < count; ++k) {
-            image.values[k] += factor * intensity[k];
+            image_.values[k] += factor * line_[k];
         }
     }
-    image.maximum = Largest(image.values);
-    image.flux = Sum(image.values);
-    return image;
+    image_.maximum = Largest(image_.values);
 }
 
 } // namespace diffrascope::optics

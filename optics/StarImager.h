@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "FarField.h"
@@ -25,7 +26,14 @@ struct IntensityImage {
     // w_k I_k / flux_k, the weights normalised to a sum of 1.
     std::vector<double> values;
     double maximum = 0;
-    double flux = 0; // sum of every value
+
+    double At(std::int32_t i, std::int32_t j) const { return values[static_cast<std::size_t>(i) * n + j]; }
+    // The sum of every value, worked out when first asked for.
+    double Flux() const;
+    void ValuesChanged() { flux_.reset(); }
+
+  private:
+    mutable std::optional<double> flux_;
 };
 
 class StarImager {
@@ -36,14 +44,17 @@ class StarImager {
     std::int32_t GridSize() const { return field_.Size(); }
 
     // At the pupil's reference wavelength when the spectrum has no line, at
-    // the line's wavelength when it has one, else the weighted sum.
-    IntensityImage Compute(const PupilSpec &pupil, const Spectrum &spectrum);
+    // the line's wavelength when it has one, else the weighted sum. The image
+    // is the imager's own, valid until its next computation.
+    const IntensityImage &Compute(const PupilSpec &pupil, const Spectrum &spectrum);
 
   private:
-    IntensityImage Monochromatic(const PupilSpec &pupil, double wavelength);
-    IntensityImage White(const PupilSpec &pupil, const Spectrum &spectrum);
+    void Monochromatic(const PupilSpec &pupil, double wavelength);
+    void White(const PupilSpec &pupil, const Spectrum &spectrum);
 
     FarField field_;
+    IntensityImage image_;
+    std::vector<double> line_; // one wavelength's intensities, for white light
 };
 
 } // namespace diffrascope::optics

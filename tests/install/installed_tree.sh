@@ -102,9 +102,11 @@ manual_renders_cleanly_and_documents_every_option() {
   LC_ALL=C MANWIDTH=80 man --warnings -l "$manual" >"$work/manual.txt" 2>"$work/man.log" || fail "man -l failed"
   [[ ! -s $work/man.log ]] || fail "man warns: $(cat "$work/man.log")"
   grep -q '^NAME' "$work/manual.txt" || fail "the manual has no NAME section"
-  # The source spells options \-\-name; --help lists them as --name.
+  # The source spells options \-\-name; --help lists them as --name. (The
+  # text is read once: grep -q leaving a pipe early would fail it under pipefail.)
+  sed 's/\\-/-/g' "$manual" >"$work/manual-source.txt"
   for option in $("$renderer" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
-    sed 's/\\-/-/g' "$manual" | grep -qF -- "$option" || fail "the manual does not document $option"
+    grep -qF -- "$option" "$work/manual-source.txt" || fail "the manual does not document $option"
   done
 }
 

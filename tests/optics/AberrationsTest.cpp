@@ -72,8 +72,8 @@ void Centroid(const IntensityImage &image, double &x, double &y) {
             y += At(image, i, j) * (h - j);
         }
     }
-    x = x / image.flux * kScale;
-    y = y / image.flux * kScale;
+    x = x / image.Flux() * kScale;
+    y = y / image.Flux() * kScale;
 }
 
 class Coma : public ::testing::TestWithParam<double> {};
@@ -164,7 +164,7 @@ double SpikeLight(const IntensityImage &image, double degrees) {
             }
         }
     }
-    return light / image.flux;
+    return light / image.Flux();
 }
 
 class SpiderVanes : public ::testing::TestWithParam<SpiderCase> {};

@@ -24,7 +24,7 @@ TEST(WhiteLight, IsTheWeightedSumOfTheMonochromaticImagesEachOfUnitFlux) {
     for (const SpectralLine &line : spectrum.lines) {
         const IntensityImage mono = imager.Compute(spec, Spectrum{{line}, "line"});
         for (std::size_t k = 0; k < sum.size(); ++k) {
-            sum[k] += line.weight / total * mono.values[k] / mono.flux;
+            sum[k] += line.weight / total * mono.values[k] / mono.Flux();
         }
     }
     double largest = 0;
@@ -34,7 +34,7 @@ TEST(WhiteLight, IsTheWeightedSumOfTheMonochromaticImagesEachOfUnitFlux) {
         worst = std::max(worst, std::fabs(white.values[k] - sum[k]));
     }
     EXPECT_LT(worst, 1e-12 * largest);
-    EXPECT_NEAR(white.flux, 1, 1e-12);
+    EXPECT_NEAR(white.Flux(), 1, 1e-12);
 }
 
 // Each wavelength puts its first dark ring at 1.22 lambda/D of its own: the

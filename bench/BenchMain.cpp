@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "OpticsBench.h"
 #include "PipelineBench.h"
 #include "Trace.h"
 
@@ -16,6 +17,7 @@
 int main(int argc, char **argv) {
     diffrascope::SetTraceOutput(nullptr); // keep the table free of the core's trace lines
     diffrascope::bench::RegisterPipelineBenchmarks();
+    diffrascope::bench::RegisterOpticsBenchmarks();
 #if defined(DIFFRASCOPE_BENCH_WINDOW)
     qputenv("QT_QPA_PLATFORM", "offscreen"); // the window figures are taken off screen
     QApplication application(argc, argv);

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "Errors.h"
+#include "Lanes.h"
 
 namespace diffrascope::optics {
 namespace {
@@ -46,6 +48,34 @@ double BrightestBlock(const IntensityImage &image, const PanelView &view) {
     return brightest;
 }
 
+// One row of single pixels on the amplitude scale, several at a time, one
+// per SIMD lane: the same operations as GreyLevel, lane by lane.
+void MapAmplitudeRow(double factor, const double *intensity, std::int32_t count, std::int32_t *grey, double *values) {
+    using lanes::Lanes;
+    const Lanes darkBound = lanes::Broadcast(kDarkBound);
+    const lanes::IntLanes white = lanes::IntLanes{} + kWhite;
+    std::int32_t y = 0;
+    for (; y + lanes::kCount <= count; y += lanes::kCount) {
+        const Lanes v = factor * lanes::LoadUnaligned(intensity + y);
+        if (values != nullptr) {
+            lanes::StoreUnaligned(values + y, v);
+        }
+        lanes::IntLanes level{};
+        if (!lanes::AllBelow(v, darkBound)) {
+            level = lanes::TruncateToInt(lanes::Sqrt(v) * kAmplitudeScale);
+            level = level >= white ? white : level;
+        }
+        std::memcpy(grey + y, &level, sizeof level);
+    }
+    for (; y < count; ++y) {
+        const double v = factor * intensity[y];
+        if (values != nullptr) {
+            values[y] = v;
+        }
+        grey[y] = GreyLevel(v, {});
+    }
+}
+
 } // namespace
 
 PanelView CentredView(std::int32_t n, std::int32_t side, std::int32_t bin) {
@@ -76,28 +106,39 @@ std::int32_t GreyLevel(double v, const DisplayScale &scale) {
     return grey >= kWhite ? kWhite : grey;
 }
 
-Panel MakePanel(const IntensityImage &image, const PanelView &view, const DisplayScale &scale) {
+void MakePanel(const IntensityImage &image, const PanelView &view, const DisplayScale &scale, Keep keep,
+               Panel &panel) {
     const double peak = BrightestBlock(image, view);
     if (peak == 0) {
         throw ZeroDivisionError();
     }
     const double factor = 1 / peak;
-    Panel panel{view, {}, {}};
     const std::size_t count = static_cast<std::size_t>(view.side) * view.side;
-    panel.values.resize(count);
+    panel.view = view;
+    panel.values.resize(keep == Keep::Intensities ? count : 0);
     panel.grey.resize(count);
+    double *values = panel.values.empty() ? nullptr : panel.values.data();
     for (std::int32_t x = 0; x < view.side; ++x) {
-        const double *row = image.values.data() + static_cast<std::ptrdiff_t>(view.first + x) * image.n + view.first;
+        const std::size_t k = static_cast<std::size_t>(x) * view.side;
+        if (view.bin == 1 && scale.scale == Scale::Amplitude) {
+            const double *row = image.values.data() + static_cast<std::ptrdiff_t>(view.first + x) * image.n + view.first;
+            MapAmplitudeRow(factor, row, view.side, panel.grey.data() + k, values == nullptr ? nullptr : values + k);
+            continue;
+        }
         for (std::int32_t y = 0; y < view.side; ++y) {
-            // a block of one pixel is that pixel's intensity, exactly
-            const double mean = view.bin == 1 ? row[y]
-                                              : BlockMean(image, view.first + x * view.bin,
-                                                          view.first + y * view.bin, view.bin);
-            const std::size_t k = static_cast<std::size_t>(x) * view.side + y;
-            panel.values[k] = factor * mean;
-            panel.grey[k] = GreyLevel(panel.values[k], scale);
+            const double v =
+                factor * BlockMean(image, view.first + x * view.bin, view.first + y * view.bin, view.bin);
+            if (values != nullptr) {
+                values[k + y] = v;
+            }
+            panel.grey[k + y] = GreyLevel(v, scale);
         }
     }
+}
+
+Panel MakePanel(const IntensityImage &image, const PanelView &view, const DisplayScale &scale) {
+    Panel panel;
+    MakePanel(image, view, scale, Keep::Intensities, panel);
     return panel;
 }
 

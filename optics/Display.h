@@ -43,12 +43,19 @@ struct Panel {
     PanelView view;
     // Block means divided by the brightest block of the whole field (so
     // the brightest is 1), element [x][y] at x side + y: x is the grid row
-    // and the picture column, y the grid column and the picture row.
+    // and the picture column, y the grid column and the picture row. Empty
+    // unless asked for.
     std::vector<double> values;
     std::vector<std::int32_t> grey; // the same layout
 };
 
-// Throws ZeroDivisionError when the field holds no light at all.
+enum class Keep { GreyLevels, Intensities };
+
+// Fills the panel, reusing its memory. Throws ZeroDivisionError when the
+// field holds no light at all.
+void MakePanel(const IntensityImage &image, const PanelView &view, const DisplayScale &scale, Keep keep,
+               Panel &panel);
+// The same, grey levels and intensities, in a new panel.
 Panel MakePanel(const IntensityImage &image, const PanelView &view, const DisplayScale &scale);
 
 } // namespace diffrascope::optics

@@ -53,7 +53,9 @@ RenderResult Render(const RenderJob &job) {
     }
     for (const PupilSpec &pupil : pupils) {
         const IntensityImage &image = imager.Compute(pupil, job.spectrum);
-        RenderedPanel rendered{pupil.aberrations.focus, MakePanel(image, result.view, job.display), std::nullopt};
+        RenderedPanel rendered{pupil.aberrations.focus, {}, std::nullopt};
+        MakePanel(image, result.view, job.display, job.keepIntensities ? Keep::Intensities : Keep::GreyLevels,
+                  rendered.panel);
         if (job.metrics) {
             rendered.metrics = Measure(image, referencePeak, result.pixelScale, job.encircledRadii);
         }

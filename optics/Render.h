@@ -36,6 +36,7 @@ struct RenderJob {
     FieldRequest field;               // Panels: side, width (its grid is `grid`)
     DisplayScale display;
     bool metrics = false;
+    bool keepIntensities = false;       // the panels' normalised intensities besides their grey levels
     std::vector<double> encircledRadii; // lambda/D, beyond the Airy dark rings
     std::int32_t threads = 0;           // 0: DIFFRASCOPE_THREADS, else every core
 };

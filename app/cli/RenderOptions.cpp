@@ -786,6 +786,7 @@ Problem Reader::ReadOutputs(RenderRequest &request) {
                output.endsWith(QStringLiteral(".fit"), Qt::CaseInsensitive) ||
                output.endsWith(QStringLiteral(".fts"), Qt::CaseInsensitive)) {
         request.format = PictureFormat::Fits;
+        request.job.keepIntensities = true; // FITS holds the intensities
     } else {
         return QStringLiteral("%1 %2 has no known picture extension; %1 accepts %3.")
             .arg(Dashed(name::kOutput), Quoted(output), accepted);

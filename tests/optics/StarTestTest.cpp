@@ -53,6 +53,7 @@ TEST(StarTestSheet, EveryPanelIsTheSingleImageOfItsFocusGridAndField) {
     sheet.focus = {-8, 0, 8};
     sheet.layout = Layout::Panels;
     sheet.field.side = 128;
+    sheet.keepIntensities = true;
     const RenderResult panels = Render(sheet);
     ASSERT_EQ(panels.panels.size(), 3u);
     EXPECT_GT(panels.view.bin, 1) << "the field of +-8 waves needs more pixels than the panel";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace diffrascope::optics {
 namespace {
@@ -54,16 +55,61 @@ double HalfMaximumDistance(const IntensityImage &image, std::int32_t i, std::int
     }
 }
 
-// The radius in pixels holding the fraction of the flux, by bisection; none if the grid holds less.
+// The radius in pixels holding the fraction of the flux; none if the grid
+// holds less. The pixels' centres narrow it down to a few pixels in one pass;
+// bisection then weighs only the pixels of that thin annulus, the pixels
+// inside it counting whole.
 std::optional<double> RadiusHolding(const IntensityImage &image, double fraction) {
-    double low = 0;
-    double high = image.n; // beyond every pixel's farthest corner
-    if (EncircledFraction(image, high) < fraction) {
+    const double flux = image.Flux();
+    if (flux == 0) {
         return std::nullopt;
+    }
+    const std::int32_t centre = image.n / 2;
+    std::vector<double> rings(static_cast<std::size_t>(image.n) + 2, 0.0); // by the centre's distance, whole pixels
+    for (std::int32_t i = 0; i < image.n; ++i) {
+        for (std::int32_t j = 0; j < image.n; ++j) {
+            const double d = std::hypot(i - centre, j - centre);
+            rings[static_cast<std::size_t>(d)] += image.At(i, j);
+        }
+    }
+    const double wanted = fraction * flux;
+    double within = 0;
+    std::size_t ring = 0;
+    while (ring < rings.size() && within + rings[ring] < wanted) {
+        within += rings[ring++];
+    }
+    if (ring == rings.size()) {
+        return std::nullopt;
+    }
+    // A pixel counted by its centre is at most half a diagonal from where its square lies.
+    double low = std::max(0.0, static_cast<double>(ring) - 1);
+    double high = static_cast<double>(ring) + 2;
+    double inside = 0;
+    struct Edge {
+        double x;
+        double y;
+        double value;
+    };
+    std::vector<Edge> edge;
+    for (std::int32_t i = 0; i < image.n; ++i) {
+        for (std::int32_t j = 0; j < image.n; ++j) {
+            const double x = i - centre;
+            const double y = j - centre;
+            const double part = PartInside(x, y, low);
+            if (part == 1) {
+                inside += image.At(i, j);
+            } else if (PartInside(x, y, high) > 0) {
+                edge.push_back({x, y, image.At(i, j)});
+            }
+        }
     }
     for (std::int32_t k = 0; k < kBisections; ++k) {
         const double middle = (low + high) / 2;
-        (EncircledFraction(image, middle) < fraction ? low : high) = middle;
+        double sum = inside;
+        for (const Edge &e : edge) {
+            sum += PartInside(e.x, e.y, middle) * e.value;
+        }
+        (sum < wanted ? low : high) = middle;
     }
     return (low + high) / 2;
 }

@@ -56,6 +56,19 @@ TEST(AiryPattern, HasStrehlRatio1ItsPeakOnTheAxisAndAHalfWidthOf1029ThousandthsO
     EXPECT_NEAR(m.fwhm, 1.029, 0.01); // the Airy core's full width at half maximum, in lambda/D
 }
 
+// Far from focus geometric optics holds: W waves of defocus spread the light
+// evenly over a disc of radius 4 |W| lambda/D, so half of it lies within
+// 4 |W| / sqrt(2) and 80 % within 4 |W| sqrt(0.8).
+TEST(StrongDefocus, SpreadsTheLightEvenlyOverTheGeometricBlurDisc) {
+    for (double waves : {-12.0, 20.0}) {
+        const Metrics m = MeasureAt550(Image(Pupil(0, waves, 0)), 1);
+        const double disc = 4 * std::fabs(waves);
+        ASSERT_TRUE(m.ee50 && m.ee80);
+        EXPECT_NEAR(*m.ee50 / (disc / std::sqrt(2.0)), 1, 0.03) << waves;
+        EXPECT_NEAR(*m.ee80 / (disc * std::sqrt(0.8)), 1, 0.03) << waves;
+    }
+}
+
 struct DefocusCase {
     double waves;
     double obstruction;

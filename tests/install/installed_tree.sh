@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
 # `cmake --install` into a scratch prefix puts the two programs, the desktop
-# entry, the icon in two sizes, the AppStream metainfo and the renderer's manual
-# page where the desktop and man find them; the freedesktop and AppStream
-# validators accept them, the manual renders without warnings and documents
-# every option of --help, and the installed programs need nothing from the build.
-# Usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE
+# entry, the icon in two sizes, the AppStream metainfo, the two manual pages
+# and the copyright file where the desktop, man and dpkg find them; the
+# freedesktop and AppStream validators accept them, the manuals are compressed
+# as Debian ships them and render without warnings, the renderer's documents
+# every option of --help, every file that names the version names VERSION, the
+# licence is MIT throughout, and the installed programs need nothing from the build.
+# Usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE VERSION
 set -euo pipefail
-build=${1:?usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE}
-source_dir=${2:?usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE}
-cmake=${3:?usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE}
+usage='usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE VERSION'
+build=${1:?$usage}
+source_dir=${2:?$usage}
+cmake=${3:?$usage}
+version=${4:?$usage}
 . "$(dirname "$0")/common.sh"
 
-need_tools desktop-file-validate appstreamcli groff man readelf ldd identify convert
+need_tools desktop-file-validate appstreamcli groff man gzip file readelf ldd identify convert
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 entry=$prefix/share/applications/$app_id.desktop
 metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
-manual=$prefix/share/man/man1/diffrascope-render.1
 renderer=$prefix/bin/diffrascope-render
 
 install_tree() {
@@ -93,23 +96,70 @@ metainfo_is_valid_and_launches_the_entry() {
   [[ -f $prefix/share/applications/$launchable ]] || fail "the metainfo launches '$launchable', which is not installed"
 }
 
-manual_renders_cleanly_and_documents_every_option() {
-  local device option
-  for device in utf8 ascii; do
-    groff -man -ww -z -T"$device" "$manual" 2>"$work/groff.log" || fail "groff -T$device failed"
-    [[ ! -s $work/groff.log ]] || fail "groff -T$device warns: $(cat "$work/groff.log")"
-  done
-  LC_ALL=C MANWIDTH=80 man --warnings -l "$manual" >"$work/manual.txt" 2>"$work/man.log" || fail "man -l failed"
-  [[ ! -s $work/man.log ]] || fail "man warns: $(cat "$work/man.log")"
-  grep -q '^NAME' "$work/manual.txt" || fail "the manual has no NAME section"
-  # The source spells options \-\-name; --help lists them as --name.
-  for option in $("$renderer" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
-    sed 's/\\-/-/g' "$manual" | grep -qF -- "$option" || fail "the manual does not document $option"
+# Each page: gzip at its best with neither name nor time in the header (as
+# dh_compress leaves it), a header that names the program and the version, and
+# no warning from groff or man. UTF-8 terminals show every page; the pages in
+# plain ASCII read on ASCII terminals as well.
+manuals_are_compressed_and_render_cleanly() {
+  local page manual source devices device header
+  for page in $(manual_pages); do
+    manual=$prefix/$page
+    gzip -t "$manual" || fail "$page is not a sound gzip file"
+    header=$(file -b "$manual")
+    [[ $header == *'max compression'* && $header != *'was "'* && $header != *'last modified'* ]] ||
+      fail "$page is not compressed as gzip -9n does: $header"
+    source=$work/$(basename "$page" .gz)
+    gzip -dc "$manual" >"$source"
+    [[ $(head -n1 "$source") =~ ^\.TH\ ([^ ]+)\ 1\ .*\"Diffrascope\ ([^\"]+)\" ]] ||
+      fail "$page has no .TH header with the version"
+    [[ ${BASH_REMATCH[2]} == "$version" ]] || fail "$page says version ${BASH_REMATCH[2]}, not $version"
+    devices=utf8
+    LC_ALL=C grep -q '[^ -~]' "$source" || devices='utf8 ascii'
+    for device in $devices; do
+      groff -k -man -ww -z -T"$device" "$source" 2>"$work/groff.log" || fail "groff -T$device $page failed"
+      [[ ! -s $work/groff.log ]] || fail "groff -T$device warns on $page: $(cat "$work/groff.log")"
+    done
+    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" >"$work/manual.txt" 2>"$work/man.log" ||
+      fail "man -l $page failed"
+    [[ ! -s $work/man.log ]] || fail "man warns on $page: $(cat "$work/man.log")"
+    grep -q '^NAME' "$work/manual.txt" || fail "$page has no NAME section"
   done
 }
 
+renderer_manual_documents_every_option() {
+  local option
+  # The source spells options \-\-name; --help lists them as --name.
+  for option in $("$renderer" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    gzip -dc "$prefix/share/man/man1/diffrascope-render.1.gz" | sed 's/\\-/-/g' | grep -qF -- "$option" ||
+      fail "the manual does not document $option"
+  done
+}
+
+# MIT: the metainfo says so, and the copyright file, in Debian's machine-readable
+# form, carries the holder and the terms of LICENSE as the Expat licence.
+licence_is_mit_throughout() {
+  local copyright=$prefix/share/doc/diffrascope/copyright
+  grep -qx '  <project_license>MIT</project_license>' "$metainfo" || fail "the metainfo's project_license is not MIT"
+  [[ $(head -n1 "$copyright") == 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ]] ||
+    fail "the copyright file is not in Debian's machine-readable form"
+  grep -qx 'Files: \*' "$copyright" || fail "the copyright file has no Files: * paragraph"
+  grep -qx "Copyright: $(sed -n 's/^Copyright (c) //p' "$source_dir/LICENSE")" "$copyright" ||
+    fail "the copyright file does not name the holder of LICENSE"
+  [[ $(grep -c '^License: Expat$' "$copyright") -eq 2 ]] || fail "the copyright file does not grant and state the Expat licence"
+  # The terms: the lines after the last "License: Expat", unindented, " ." an empty line.
+  awk '/^License: Expat$/ { terms = ""; next } { terms = terms $0 "\n" } END { printf "%s", terms }' "$copyright" |
+    sed 's/^ \.$//; s/^ //' >"$work/terms"
+  sed -n '/^Permission is hereby granted/,$p' "$source_dir/LICENSE" >"$work/license-terms"
+  diff -u "$work/license-terms" "$work/terms" >"$work/terms.diff" ||
+    fail "the copyright file's terms differ from LICENSE: $(cat "$work/terms.diff")"
+}
+
+metainfo_names_the_version() {
+  grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
+}
+
 installed_renderer_draws_the_star_image() {
-  (cd "$work" && "$renderer" --version) | grep -qx 'diffrascope-render 1.01' || fail "--version does not say 1.01"
+  (cd "$work" && "$renderer" --version) | grep -qx "diffrascope-render $version" || fail "--version does not say $version"
   (cd "$work" && "$renderer" --output star.png) || fail "the installed renderer failed"
   [[ $(identify -format '%w %h' "$work/star.png") == '256 256' ]] || fail "star.png is not 256 x 256"
 }
@@ -119,6 +169,9 @@ programs_need_nothing_from_the_build
 desktop_entry_is_valid_and_complete
 icons_show_the_star
 metainfo_is_valid_and_launches_the_entry
-manual_renders_cleanly_and_documents_every_option
+manuals_are_compressed_and_render_cleanly
+renderer_manual_documents_every_option
+licence_is_mit_throughout
+metainfo_names_the_version
 installed_renderer_draws_the_star_image
 echo PASS

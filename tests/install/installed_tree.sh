@@ -91,71 +91,48 @@ metainfo_is_valid_and_launches_the_entry() {
   appstreamcli validate-tree --no-net "$prefix" >"$work/tree.log" 2>&1 ||
     fail "appstreamcli validate-tree: $(cat "$work/tree.log")"
   grep -qF "<id>$app_id</id>" "$metainfo" || fail "the metainfo id is not $app_id"
+  grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
   local launchable
   launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
   [[ -f $prefix/share/applications/$launchable ]] || fail "the metainfo launches '$launchable', which is not installed"
 }
 
-# Each page: gzip at its best with neither name nor time in the header (as
-# dh_compress leaves it), a header that names the program and the version, and
-# no warning from groff or man. UTF-8 terminals show every page; the pages in
-# plain ASCII read on ASCII terminals as well.
+# Each page: compressed as gzip -9n does (as Debian ships it), its header naming
+# the version, no warning from groff or man; pages in plain ASCII also render on ASCII terminals.
 manuals_are_compressed_and_render_cleanly() {
-  local page manual source devices device header
+  local page header device devices
   for page in $(manual_pages); do
-    manual=$prefix/$page
-    gzip -t "$manual" || fail "$page is not a sound gzip file"
-    header=$(file -b "$manual")
-    [[ $header == *'max compression'* && $header != *'was "'* && $header != *'last modified'* ]] ||
-      fail "$page is not compressed as gzip -9n does: $header"
-    source=$work/$(basename "$page" .gz)
-    gzip -dc "$manual" >"$source"
-    [[ $(head -n1 "$source") =~ ^\.TH\ ([^ ]+)\ 1\ .*\"Diffrascope\ ([^\"]+)\" ]] ||
-      fail "$page has no .TH header with the version"
-    [[ ${BASH_REMATCH[2]} == "$version" ]] || fail "$page says version ${BASH_REMATCH[2]}, not $version"
+    header=$(file -b "$prefix/$page")
+    [[ $header == *'max compression'* && $header != *'last modified'* ]] || fail "$page is not gzip -9n: $header"
+    gzip -dc "$prefix/$page" >"$work/page"
+    [[ $(head -n1 "$work/page") == *"\"Diffrascope $version\""* ]] || fail "$page does not name version $version"
     devices=utf8
-    LC_ALL=C grep -q '[^ -~]' "$source" || devices='utf8 ascii'
+    LC_ALL=C grep -q '[^ -~]' "$work/page" || devices='utf8 ascii'
     for device in $devices; do
-      groff -k -man -ww -z -T"$device" "$source" 2>"$work/groff.log" || fail "groff -T$device $page failed"
-      [[ ! -s $work/groff.log ]] || fail "groff -T$device warns on $page: $(cat "$work/groff.log")"
+      groff -k -man -ww -z -T"$device" "$work/page" 2>"$work/groff.log" && [[ ! -s $work/groff.log ]] ||
+        fail "groff -T$device on $page: $(cat "$work/groff.log")"
     done
-    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" >"$work/manual.txt" 2>"$work/man.log" ||
-      fail "man -l $page failed"
-    [[ ! -s $work/man.log ]] || fail "man warns on $page: $(cat "$work/man.log")"
-    grep -q '^NAME' "$work/manual.txt" || fail "$page has no NAME section"
+    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/$page" >"$work/page.txt" 2>"$work/man.log" &&
+      [[ ! -s $work/man.log ]] || fail "man -l $page: $(cat "$work/man.log")"
+    grep -q '^NAME' "$work/page.txt" || fail "$page has no NAME section"
   done
-}
-
-renderer_manual_documents_every_option() {
-  local option
   # The source spells options \-\-name; --help lists them as --name.
+  gzip -dc "$prefix/share/man/man1/diffrascope-render.1.gz" | sed 's/\\-/-/g' >"$work/render.1"
   for option in $("$renderer" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
-    gzip -dc "$prefix/share/man/man1/diffrascope-render.1.gz" | sed 's/\\-/-/g' | grep -qF -- "$option" ||
-      fail "the manual does not document $option"
+    grep -qF -- "$option" "$work/render.1" || fail "the manual does not document $option"
   done
 }
 
-# MIT: the metainfo says so, and the copyright file, in Debian's machine-readable
-# form, carries the holder and the terms of LICENSE as the Expat licence.
+# MIT in the metainfo; the copyright file in Debian's machine-readable form with
+# the terms of LICENSE after its last "License: Expat", indented, " ." an empty line.
 licence_is_mit_throughout() {
   local copyright=$prefix/share/doc/diffrascope/copyright
-  grep -qx '  <project_license>MIT</project_license>' "$metainfo" || fail "the metainfo's project_license is not MIT"
-  [[ $(head -n1 "$copyright") == 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ]] ||
-    fail "the copyright file is not in Debian's machine-readable form"
-  grep -qx 'Files: \*' "$copyright" || fail "the copyright file has no Files: * paragraph"
-  grep -qx "Copyright: $(sed -n 's/^Copyright (c) //p' "$source_dir/LICENSE")" "$copyright" ||
-    fail "the copyright file does not name the holder of LICENSE"
-  [[ $(grep -c '^License: Expat$' "$copyright") -eq 2 ]] || fail "the copyright file does not grant and state the Expat licence"
-  # The terms: the lines after the last "License: Expat", unindented, " ." an empty line.
+  grep -qF '<project_license>MIT</project_license>' "$metainfo" || fail "the metainfo's licence is not MIT"
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" &&
+    grep -qx 'Files: \*' "$copyright" || fail "the copyright file is not in Debian's machine-readable form"
   awk '/^License: Expat$/ { terms = ""; next } { terms = terms $0 "\n" } END { printf "%s", terms }' "$copyright" |
-    sed 's/^ \.$//; s/^ //' >"$work/terms"
-  sed -n '/^Permission is hereby granted/,$p' "$source_dir/LICENSE" >"$work/license-terms"
-  diff -u "$work/license-terms" "$work/terms" >"$work/terms.diff" ||
-    fail "the copyright file's terms differ from LICENSE: $(cat "$work/terms.diff")"
-}
-
-metainfo_names_the_version() {
-  grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
+    sed 's/^ \.$//; s/^ //' | diff - <(sed -n '/^Permission is hereby granted/,$p' "$source_dir/LICENSE") ||
+    fail "the copyright file's terms differ from LICENSE"
 }
 
 installed_renderer_draws_the_star_image() {
@@ -170,8 +147,6 @@ desktop_entry_is_valid_and_complete
 icons_show_the_star
 metainfo_is_valid_and_launches_the_entry
 manuals_are_compressed_and_render_cleanly
-renderer_manual_documents_every_option
 licence_is_mit_throughout
-metainfo_names_the_version
 installed_renderer_draws_the_star_image
 echo PASS

@@ -1,10 +1,8 @@
-// The application title, centring, message boxes, the error display, the
-// "0.0" number format and the available-memory figure.
+// The application title, centring, message boxes, the error display (also of
+// a failed start), the "0.0" number format and the available-memory figure.
 
-#include <QFontInfo>
 #include <QLocale>
 #include <QPoint>
-#include <QRawFont>
 #include <QSize>
 #include <QString>
 
@@ -15,8 +13,12 @@
 
 #include "Application.h"
 #include "Errors.h"
+#include "Grid.h"
 #include "Mainp.h"
 #include "MessageBoxCatcher.h"
+#include "Resultp.h"
+#include "StarImage.h"
+#include "Startup.h"
 #include "SystemMemory.h"
 
 namespace diffrascope::ui {
@@ -94,31 +96,19 @@ TEST(ShowException, TellsOfShortMemoryWithThePlainMessageBox) {
     EXPECT_EQ(catcher.Boxes()[0].icon, QMessageBox::NoIcon);
 }
 
-// The face that writes a text must have a glyph for each of its characters;
-// a missing one would come from a fallback face of another design.
-QString CharactersMissingFrom(const QFont &font, const QString &text) {
-    const QRawFont face = QRawFont::fromFont(font);
-    QString missing;
-    for (const char32_t character : text.toUcs4()) {
-        if (!QChar::isSpace(character) && !face.supportsCharacter(character)) {
-            missing += QString::fromUcs4(&character, 1);
-        }
-    }
-    return missing;
-}
-
-TEST(MessageBoxes, WriteTheirWholeTextAndButtonInOneFaceThatHasEveryCharacter) {
+TEST(Startup, ShowsAFailedStartUpComputationInTheErrorDisplayAndEndsWithZero) {
+    ResetStarImageState();
+    SetAllocationFailureFilter([](std::size_t) { return true; }); // no working buffer can be had
     test::MessageBoxCatcher catcher;
-    ShowException(std::make_exception_ptr(ZeroDivisionError()));
-    ShowException(std::make_exception_ptr(AllocationError()));
-    ShowMessage(AboutText());
-    ShowError(std::make_exception_ptr(AllocationError()));
-    ASSERT_EQ(catcher.Boxes().size(), 4U);
-    for (const test::ShownBox &box : catcher.Boxes()) {
-        SCOPED_TRACE(box.text.toStdString());
-        EXPECT_EQ(box.fontFamilies, QStringList{QFontInfo(box.textFont).family()});
-        EXPECT_EQ(CharactersMissingFrom(box.textFont, box.text + box.buttons.join(QString())).toStdString(), "");
-    }
+    EXPECT_EQ(RunApplication(), 0);
+    ASSERT_EQ(catcher.Boxes().size(), 1U);
+    EXPECT_EQ(catcher.Boxes()[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(catcher.Boxes()[0].title, ApplicationTitle());
+    EXPECT_EQ(catcher.Boxes()[0].text, QString::fromUtf8(kMemoryShortText) + QStringLiteral("."));
+    EXPECT_EQ(MainPanel, nullptr);
+    EXPECT_EQ(Result, nullptr);
+    SetAllocationFailureFilter({});
+    ResetStarImageState();
 }
 
 struct FormatCase {

@@ -245,7 +245,6 @@ struct ArrowCase {
 TEST_F(MainWindowTest, MovesTheGridSizeChoiceWithTheArrowKeysAndTabFollowsTheSelection) {
     ShowActive();
     SetAvailableBytes(0); // every choice warns, so each run of a handler shows one box
-    const QImage before = Picture();
     window->RadioButton2->setFocus();
     // Down and Right go on in tab order (256, 512, 1024), Up and Left go back,
     // round the group and past the disabled 2048 and 4048.
@@ -267,8 +266,6 @@ TEST_F(MainWindowTest, MovesTheGridSizeChoiceWithTheArrowKeysAndTabFollowsTheSel
         QTest::keyClick(window->Button1, Qt::Key_Tab, Qt::ShiftModifier);
         EXPECT_EQ(window->focusWidget(), expected) << "Shift+Tab enters the group on the selected choice";
     }
-    EXPECT_EQ(Picture(), before) << "a choice never computes";
-    EXPECT_EQ(AllocatedSize, 512);
 }
 
 TEST_F(MainWindowTest, ComputesAtTheChosenSizeNextTime) {

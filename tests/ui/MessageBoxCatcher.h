@@ -5,9 +5,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFontInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -28,8 +26,6 @@ struct ShownBox {
     Qt::WindowModality modality;
     QRect frame;
     QSize screen;
-    QFont textFont;              // the font the text is written in
-    QStringList fontFamilies;    // the faces of every text and button in the box, each once
 };
 
 class MessageBoxCatcher {
@@ -62,24 +58,11 @@ class MessageBoxCatcher {
 
     void Record(const QMessageBox &box) {
         QStringList buttons;
-        QStringList families;
         for (QAbstractButton *button : box.buttons()) {
             buttons << button->text();
-            families << QFontInfo(button->font()).family();
         }
-        QFont textFont;
-        for (const QLabel *label : box.findChildren<QLabel *>()) {
-            if (!label->text().isEmpty()) {
-                families << QFontInfo(label->font()).family();
-            }
-            if (label->text() == box.text()) {
-                textFont = label->font();
-            }
-        }
-        families.removeDuplicates();
         boxes_.push_back({box.windowTitle(), box.text(), box.icon(), buttons, box.windowModality(),
-                          box.frameGeometry(), QGuiApplication::primaryScreen()->geometry().size(), textFont,
-                          families});
+                          box.frameGeometry(), QGuiApplication::primaryScreen()->geometry().size()});
     }
 
     int hold_;

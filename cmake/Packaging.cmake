@@ -1,6 +1,7 @@
 # Desktop integration and the Debian package: the desktop entry, the icon in
-# the hicolor theme, the AppStream metainfo, the renderer's manual page, and
-# CPack's DEB settings. The programs install themselves (app/desktop, app/cli).
+# the hicolor theme, the AppStream metainfo, the manual pages, the copyright
+# file, and CPack's DEB settings. The programs install themselves (app/desktop,
+# app/cli). The metainfo and the manual pages carry DIFFRASCOPE_VERSION_TEXT.
 if(NOT DIFFRASCOPE_BUILD_GUI)
   return()
 endif()
@@ -9,23 +10,56 @@ include(GNUInstallDirs)
 
 # The reverse-DNS name the entry, the icon and the metainfo share.
 set(DIFFRASCOPE_APP_ID "org.diffrascope.Diffrascope")
+set(DIFFRASCOPE_PACKAGE_MAINTAINER "Diffrascope developers <diffrascope@example.org>"
+  CACHE STRING "Maintainer field of the Debian package")
 set(_packaging "${PROJECT_SOURCE_DIR}/packaging")
+set(_generated "${PROJECT_BINARY_DIR}/packaging")
 set(_icons "${CMAKE_INSTALL_DATADIR}/icons/hicolor")
 
 install(FILES "${_packaging}/${DIFFRASCOPE_APP_ID}.desktop"
   DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
-install(FILES "${_packaging}/${DIFFRASCOPE_APP_ID}.metainfo.xml"
+configure_file("${_packaging}/${DIFFRASCOPE_APP_ID}.metainfo.xml"
+  "${_generated}/${DIFFRASCOPE_APP_ID}.metainfo.xml" @ONLY)
+install(FILES "${_generated}/${DIFFRASCOPE_APP_ID}.metainfo.xml"
   DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 install(FILES "${PROJECT_SOURCE_DIR}/app/desktop/resources/MAINICON.png"
   DESTINATION "${_icons}/32x32/apps" RENAME "${DIFFRASCOPE_APP_ID}.png")
 install(FILES "${_packaging}/icons/MAINICON-256.png"
   DESTINATION "${_icons}/256x256/apps" RENAME "${DIFFRASCOPE_APP_ID}.png")
-install(FILES "${_packaging}/diffrascope-render.1"
-  DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+
+# Manual pages, compressed the way Debian ships them: gzip at its best, with
+# neither the file's name nor its time in the header.
+find_program(DIFFRASCOPE_GZIP gzip REQUIRED)
+set(_manuals "")
+foreach(page Diffrascope.1 diffrascope-render.1)
+  configure_file("${_packaging}/${page}" "${_generated}/${page}" @ONLY)
+  add_custom_command(OUTPUT "${_generated}/${page}.gz"
+    COMMAND "${DIFFRASCOPE_GZIP}" -9 -n -k -f "${_generated}/${page}"
+    DEPENDS "${_generated}/${page}"
+    COMMENT "Compressing the manual page ${page}"
+    VERBATIM)
+  list(APPEND _manuals "${_generated}/${page}.gz")
+endforeach()
+add_custom_target(diffrascope_manuals ALL DEPENDS ${_manuals})
+install(FILES ${_manuals} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+
+# The copyright file in Debian's machine-readable form, made from LICENSE: its
+# holder, and its terms as the "Expat" licence (Debian's name for this MIT
+# text), each line indented, an empty line written " .".
+file(READ "${PROJECT_SOURCE_DIR}/LICENSE" _license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]+)" _ "${_license}")
+set(DIFFRASCOPE_COPYRIGHT "${CMAKE_MATCH_1}")
+string(FIND "${_license}" "Permission is hereby granted" _terms_start)
+string(SUBSTRING "${_license}" ${_terms_start} -1 _terms)
+string(STRIP "${_terms}" _terms)
+string(REPLACE "\n\n" "\n.\n" _terms "${_terms}")
+string(REPLACE "\n" "\n " _terms "${_terms}")
+set(DIFFRASCOPE_LICENSE_TERMS " ${_terms}")
+configure_file("${_packaging}/copyright.in" "${_generated}/copyright" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/LICENSE")
+install(FILES "${_generated}/copyright" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/diffrascope")
 
 # The Debian package: scripts/package builds it.
-set(DIFFRASCOPE_PACKAGE_MAINTAINER "Diffrascope developers <diffrascope@example.org>"
-  CACHE STRING "Maintainer field of the Debian package")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME diffrascope)

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "Errors.h"
+#include "FormBuilder.h"
 
 namespace diffrascope::ui {
 
@@ -32,6 +33,9 @@ class CentredMessageBox : public QMessageBox {
 
 void RunMessageBox(QMessageBox::Icon icon, const QString &text) {
     CentredMessageBox box;
+    // The form font has every glyph of the texts, so no character comes from a fallback face.
+    RegisterFontSubstitutes();
+    box.setFont(FormFont());
     box.setWindowTitle(ApplicationTitle());
     box.setIcon(icon);
     box.setTextFormat(Qt::PlainText);
@@ -84,8 +88,16 @@ void ShowException(const std::exception_ptr &error) {
         std::rethrow_exception(error);
     } catch (const AllocationError &shortMemory) {
         ShowMessage(QString::fromUtf8(shortMemory.what()));
-    } catch (const std::exception &other) {
-        ShowErrorMessage(WithFullStop(QString::fromUtf8(other.what())));
+    } catch (...) {
+        ShowError(std::current_exception());
+    }
+}
+
+void ShowError(const std::exception_ptr &error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception &any) {
+        ShowErrorMessage(WithFullStop(QString::fromUtf8(any.what())));
     } catch (...) {
         ShowErrorMessage(WithFullStop(QString::fromUtf8(kUnknownErrorText)));
     }

@@ -29,8 +29,11 @@ void ShowMessage(const QString &text);
 // The error display: the same box with the error icon.
 void ShowErrorMessage(const QString &text);
 // Tells the user of a failed operation: a short memory in the message box,
-// any other error in the error display, its text followed by ".".
+// any other error in the error display.
 void ShowException(const std::exception_ptr &error);
+// The error display for any error, a short memory included: its text followed
+// by ".", with the error icon.
+void ShowError(const std::exception_ptr &error);
 
 // The value with one decimal: rounded to the nearest tenth, the locale's
 // decimal separator, "-" for negatives, no thousands separator.

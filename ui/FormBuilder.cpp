@@ -1,23 +1,21 @@
 #include "FormBuilder.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFont>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QProgressBar>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <vector>
 
+#include "FormStyle.h"
 #include "Image.h"
+#include "RadioButton.h"
 #include "ScrollBar.h"
 
 namespace diffrascope::ui {
@@ -25,8 +23,11 @@ namespace diffrascope::ui {
 namespace {
 
 constexpr int kPanelBevel = 1; // raised one-pixel bevel
-// The narrow value edits give their text the padding inside the frame as well.
-constexpr int kEditTextMargin = -2;
+// The narrow value edits keep the usual gap before the text and give the
+// padding after it to the text: the widest value, "1000.0", ends a pixel
+// before the frame.
+constexpr int kEditLeftTextMargin = 0;
+constexpr int kEditRightTextMargin = -2;
 
 QString Text(const ControlRow &row) { return QString::fromUtf8(row.text); }
 
@@ -43,6 +44,8 @@ QWidget *MakeLabel(const ControlRow &row, QWidget *parent) {
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (row.font == ControlFont::Title) {
         label->setFont(TitleFont());
+    } else if (row.font == ControlFont::Figures) {
+        label->setFont(FiguresFont());
     }
     return label;
 }
@@ -50,31 +53,10 @@ QWidget *MakeLabel(const ControlRow &row, QWidget *parent) {
 QWidget *MakeEdit(const ControlRow &row, QWidget *parent) {
     auto *edit = new QLineEdit(Text(row), parent);
     edit->setReadOnly(true); // every edit of the windows only shows a value
-    edit->setTextMargins(kEditTextMargin, 0, kEditTextMargin, 0);
+    edit->setFont(FiguresFont());
+    edit->setTextMargins(kEditLeftTextMargin, 0, kEditRightTextMargin, 0);
     edit->setCursorPosition(0); // a value too long for the box shows its leading digits
     return edit;
-}
-
-// The thumb is a square of the bar's height whatever the range, as a bar
-// without a page size draws it.
-class SquareThumbProxy : public QProxyStyle {
-  public:
-    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override {
-        if (metric == PM_ScrollBarSliderMin && widget != nullptr) {
-            return widget->height();
-        }
-        return QProxyStyle::pixelMetric(metric, option, widget);
-    }
-};
-
-// One style for every scroll bar, owned by the application.
-QStyle *SquareThumbStyle() {
-    static QPointer<SquareThumbProxy> style;
-    if (style.isNull()) {
-        style = new SquareThumbProxy;
-        style->setParent(QCoreApplication::instance());
-    }
-    return style;
 }
 
 QWidget *MakeScrollBar(const ControlRow &row, QWidget *parent) {
@@ -83,7 +65,7 @@ QWidget *MakeScrollBar(const ControlRow &row, QWidget *parent) {
     bar->setValue(row.range.position);
     bar->setSingleStep(row.range.smallChange);
     bar->setPageStep(row.range.largeChange);
-    bar->setStyle(SquareThumbStyle());
+    bar->setStyle(TheFormStyle()); // square thumb, visible focus
     return bar;
 }
 
@@ -94,6 +76,12 @@ QWidget *MakeButton(const ControlRow &row, QWidget *parent) {
     return button;
 }
 
+QWidget *MakeGroupBox(const ControlRow &row, QWidget *parent) {
+    auto *box = new QGroupBox(Text(row), parent);
+    box->setStyle(TheFormStyle()); // the caption on the frame's top line
+    return box;
+}
+
 QWidget *MakeCheckBox(const ControlRow &row, QWidget *parent) {
     auto *box = new QCheckBox(Text(row), parent);
     box->setChecked(row.checked);
@@ -101,7 +89,7 @@ QWidget *MakeCheckBox(const ControlRow &row, QWidget *parent) {
 }
 
 QWidget *MakeRadioButton(const ControlRow &row, QWidget *parent) {
-    auto *button = new QRadioButton(Text(row), parent); // exclusive among its siblings
+    auto *button = new TRadioButton(Text(row), parent); // exclusive among its siblings
     button->setChecked(row.checked);
     return button;
 }
@@ -120,7 +108,7 @@ QWidget *MakeControl(const ControlRow &row, QWidget *parent) {
     case ControlKind::Label: return MakeLabel(row, parent);
     case ControlKind::Edit: return MakeEdit(row, parent);
     case ControlKind::ScrollBar: return MakeScrollBar(row, parent);
-    case ControlKind::GroupBox: return new QGroupBox(Text(row), parent);
+    case ControlKind::GroupBox: return MakeGroupBox(row, parent);
     case ControlKind::CheckBox: return MakeCheckBox(row, parent);
     case ControlKind::Button: return MakeButton(row, parent);
     case ControlKind::RadioButton: return MakeRadioButton(row, parent);
@@ -141,7 +129,9 @@ void FitLabel(QWidget *label) { label->resize(label->size().expandedTo(label->si
 
 bool IsContainer(ControlKind kind) { return kind == ControlKind::Panel || kind == ControlKind::GroupBox; }
 
-// The tab stops inside parent, containers opened where they stand in the order.
+// The controls inside parent that take the keyboard focus, containers opened
+// where they stand in the order. A choice of a radio group belongs here even
+// when it is not the group's Tab stop: the arrow keys follow this order.
 void AppendTabStops(const ControlMap &controls, std::span<const ControlRow> rows, const QString &parent,
                     QList<QWidget *> &sequence) {
     std::vector<const ControlRow *> children;
@@ -155,7 +145,7 @@ void AppendTabStops(const ControlMap &controls, std::span<const ControlRow> rows
         const QString name = QString::fromUtf8(row->name);
         if (IsContainer(row->kind)) {
             AppendTabStops(controls, rows, name, sequence);
-        } else if (controls.value(name)->focusPolicy() & Qt::TabFocus) {
+        } else if (controls.value(name)->focusPolicy() != Qt::NoFocus) {
             sequence.append(controls.value(name));
         }
     }
@@ -171,6 +161,12 @@ void RegisterFontSubstitutes() {
 QFont FormFont() {
     QFont font(QString::fromUtf8(kFormFontFamily));
     font.setPixelSize(kFormFontPixels);
+    return font;
+}
+
+QFont FiguresFont() {
+    QFont font = FormFont();
+    font.setStretch(kFiguresStretch);
     return font;
 }
 

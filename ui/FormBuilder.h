@@ -16,6 +16,8 @@ namespace diffrascope::ui {
 // Registers the stand-in faces for the two fonts of the windows; harmless to repeat.
 void RegisterFontSubstitutes();
 QFont FormFont();
+// The form font, condensed, for the values in the edits and the grid sizes.
+QFont FiguresFont();
 QFont TitleFont();
 
 // The controls of one window by name; the client area is under kClientArea.
@@ -25,7 +27,7 @@ using ControlMap = QHash<QString, QWidget *>;
 // handlers are attached), and the tab order among them.
 ControlMap BuildControls(QWidget *client, std::span<const ControlRow> rows);
 
-// The controls that take focus with the Tab key, in the order Tab visits them.
+// The controls that take the keyboard focus, in tab order.
 QList<QWidget *> TabSequence(const ControlMap &controls, std::span<const ControlRow> rows);
 
 } // namespace diffrascope::ui

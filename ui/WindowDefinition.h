@@ -9,7 +9,7 @@ namespace diffrascope::ui {
 
 enum class ControlKind { Panel, Label, Edit, ScrollBar, GroupBox, CheckBox, Button, RadioButton, ProgressBar, Image };
 
-enum class ControlFont { Form, Title };
+enum class ControlFont { Form, Title, Figures };
 
 struct Bounds {
     int left;
@@ -61,6 +61,11 @@ struct FormDefinition {
 inline constexpr const char *kFormFontFamily = "ＭＳ Ｐゴシック";
 inline constexpr const char *kFormFontSubstitute = "IPAPGothic";
 inline constexpr int kFormFontPixels = 12;
+// Figures (the values in the edits, the grid sizes beside their marks): the form
+// font condensed to three quarters of its width. The stand-in's digits are
+// wider than the 6 pixels the defined sizes allow; condensed, "1000.0" fits
+// its 36-pixel edit and "1024" its 24-pixel label.
+inline constexpr int kFiguresStretch = 75; // percent of the normal width
 // Title label font: 37-pixel bold italic; Nimbus Roman stands in where it is missing.
 inline constexpr const char *kTitleFontFamily = "NimbusRomNo9T";
 inline constexpr const char *kTitleFontSubstitute = "Nimbus Roman";

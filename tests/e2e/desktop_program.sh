@@ -46,6 +46,7 @@ picture_changed() {
 }
 
 app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
 
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY # the real X11 window, not an offscreen one
 start_screen "${screen_width}x${screen_height}"
@@ -79,6 +80,9 @@ eventually picture_changed || fail "the picture did not change after a key on th
 xdotool key alt+v
 xdotool key v
 eventually has_titled_count 2 || fail "About did not open"
+about=$(titled_windows | grep -vx "$main_window" | head -n1)
+# Enter must reach the box, so the box has to hold the keyboard focus first.
+eventually has_focus "$about" || fail "About did not take the keyboard focus"
 [[ -n $shots ]] && screenshot "$shots/e2e-about.png"
 xdotool key Return
 eventually has_titled_count 1 || fail "About did not close with Enter"

@@ -10,9 +10,11 @@ installed_files() {
 bin/Diffrascope
 bin/diffrascope-render
 share/applications/$app_id.desktop
+share/doc/diffrascope/copyright
 share/icons/hicolor/256x256/apps/$app_id.png
 share/icons/hicolor/32x32/apps/$app_id.png
-share/man/man1/diffrascope-render.1
+share/man/man1/Diffrascope.1.gz
+share/man/man1/diffrascope-render.1.gz
 share/metainfo/$app_id.metainfo.xml
 LIST
 }
@@ -25,6 +27,9 @@ expect_exactly_the_installed_files() {
     fail "the files under $root differ from the expected ones:
 $(diff <(installed_files | sort) <(printf '%s\n' "$found") || true)"
 }
+
+# The manual pages, compressed as Debian ships them, relative to the prefix.
+manual_pages() { installed_files | grep '^share/man/'; }
 
 # The value of KEY in a desktop entry (one group only).
 entry_value() { sed -n "s/^$2=//p" "$1" | head -n1; }

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# scripts/package builds diffrascope_1.01_<arch>.deb; unpacked into a scratch
-# root with dpkg -x it holds the installed files, owned by root, with stripped
-# programs that run; its control fields name the package, the version and the
-# section, and its Depends list Qt 6 and the two font packages, every one of
-# them a package this system knows.
-# Usage: debian_package.sh SOURCE_DIR PACKAGE_BUILD_DIR
+# scripts/package builds diffrascope_VERSION_<arch>.deb; unpacked into a scratch
+# root with dpkg -x it holds the installed files (the copyright file and the
+# compressed manual pages among them), owned by root, with stripped programs
+# that run; its control fields name the package, the version and the section,
+# and its Depends list Qt 6 and the two font packages, every one of them a
+# package this system knows.
+# Usage: debian_package.sh SOURCE_DIR PACKAGE_BUILD_DIR VERSION
 set -euo pipefail
-source_dir=${1:?usage: debian_package.sh SOURCE_DIR PACKAGE_BUILD_DIR}
-package_build=${2:?usage: debian_package.sh SOURCE_DIR PACKAGE_BUILD_DIR}
+usage='usage: debian_package.sh SOURCE_DIR PACKAGE_BUILD_DIR VERSION'
+source_dir=${1:?$usage}
+package_build=${2:?$usage}
+version=${3:?$usage}
 . "$(dirname "$0")/common.sh"
 
 need_tools dpkg dpkg-deb dpkg-shlibdeps cpack readelf file identify
@@ -20,13 +23,13 @@ readonly needed_packages=(libqt6core6 libqt6gui6 libqt6widgets6 fonts-ipafont-go
 build_package() {
   "$source_dir/scripts/package" "$package_build" >"$work/package.log" 2>&1 ||
     fail "scripts/package failed: $(tail -n 30 "$work/package.log")"
-  deb=$package_build/diffrascope_1.01_$(dpkg --print-architecture).deb
+  deb=$package_build/diffrascope_${version}_$(dpkg --print-architecture).deb
   [[ -f $deb ]] || fail "no $deb; the build holds: $(ls "$package_build")"
 }
 
 control_fields_describe_the_package() {
   local field expected
-  for field in Package:diffrascope Version:1.01 Section:science "Architecture:$(dpkg --print-architecture)"; do
+  for field in Package:diffrascope "Version:$version" Section:science "Architecture:$(dpkg --print-architecture)"; do
     expected=${field#*:}
     [[ $(dpkg-deb -f "$deb" "${field%%:*}") == "$expected" ]] || fail "${field%%:*} is not $expected"
   done
@@ -68,8 +71,8 @@ unpacked_tree_holds_the_programs_and_their_files() {
       fail "$program misses libraries"
     fi
   done
-  (cd "$work" && "$root/usr/bin/diffrascope-render" --version) | grep -qx 'diffrascope-render 1.01' ||
-    fail "the packaged renderer does not say 1.01"
+  (cd "$work" && "$root/usr/bin/diffrascope-render" --version) | grep -qx "diffrascope-render $version" ||
+    fail "the packaged renderer does not say $version"
   (cd "$work" && "$root/usr/bin/diffrascope-render" --focus 1.5 --output star.png) || fail "the packaged renderer failed"
   [[ $(identify -format '%w %h' "$work/star.png") == '256 256' ]] || fail "star.png is not 256 x 256"
 }

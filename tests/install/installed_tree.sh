@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
 # `cmake --install` into a scratch prefix puts the two programs, the desktop
-# entry, the icon in two sizes, the AppStream metainfo and the renderer's manual
-# page where the desktop and man find them; the freedesktop and AppStream
-# validators accept them, the manual renders without warnings and documents
-# every option of --help, and the installed programs need nothing from the build.
-# Usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE
+# entry, the icon in two sizes, the AppStream metainfo, the two manual pages
+# and the copyright file where the desktop, man and dpkg find them; the
+# freedesktop and AppStream validators accept them, the manuals are compressed
+# as Debian ships them and render without warnings, the renderer's documents
+# every option of --help, every file that names the version names VERSION, the
+# licence is MIT throughout, and the installed programs need nothing from the build.
+# Usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE VERSION
 set -euo pipefail
-build=${1:?usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE}
-source_dir=${2:?usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE}
-cmake=${3:?usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE}
+usage='usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE VERSION'
+build=${1:?$usage}
+source_dir=${2:?$usage}
+cmake=${3:?$usage}
+version=${4:?$usage}
 . "$(dirname "$0")/common.sh"
 
-need_tools desktop-file-validate appstreamcli groff man readelf ldd identify convert
+need_tools desktop-file-validate appstreamcli groff man gzip file readelf ldd identify convert
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 entry=$prefix/share/applications/$app_id.desktop
 metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
-manual=$prefix/share/man/man1/diffrascope-render.1
 renderer=$prefix/bin/diffrascope-render
 
 install_tree() {
@@ -88,30 +91,52 @@ metainfo_is_valid_and_launches_the_entry() {
   appstreamcli validate-tree --no-net "$prefix" >"$work/tree.log" 2>&1 ||
     fail "appstreamcli validate-tree: $(cat "$work/tree.log")"
   grep -qF "<id>$app_id</id>" "$metainfo" || fail "the metainfo id is not $app_id"
+  grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
   local launchable
   launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
   [[ -f $prefix/share/applications/$launchable ]] || fail "the metainfo launches '$launchable', which is not installed"
 }
 
-manual_renders_cleanly_and_documents_every_option() {
-  local device option
-  for device in utf8 ascii; do
-    groff -man -ww -z -T"$device" "$manual" 2>"$work/groff.log" || fail "groff -T$device failed"
-    [[ ! -s $work/groff.log ]] || fail "groff -T$device warns: $(cat "$work/groff.log")"
+# Each page: compressed as gzip -9n does (as Debian ships it), its header naming
+# the version, no warning from groff or man; pages in plain ASCII also render on ASCII terminals.
+manuals_are_compressed_and_render_cleanly() {
+  local page header device devices
+  for page in $(manual_pages); do
+    header=$(file -b "$prefix/$page")
+    [[ $header == *'max compression'* && $header != *'last modified'* ]] || fail "$page is not gzip -9n: $header"
+    gzip -dc "$prefix/$page" >"$work/page"
+    [[ $(head -n1 "$work/page") == *"\"Diffrascope $version\""* ]] || fail "$page does not name version $version"
+    devices=utf8
+    LC_ALL=C grep -q '[^ -~]' "$work/page" || devices='utf8 ascii'
+    for device in $devices; do
+      groff -k -man -ww -z -T"$device" "$work/page" 2>"$work/groff.log" && [[ ! -s $work/groff.log ]] ||
+        fail "groff -T$device on $page: $(cat "$work/groff.log")"
+    done
+    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/$page" >"$work/page.txt" 2>"$work/man.log" &&
+      [[ ! -s $work/man.log ]] || fail "man -l $page: $(cat "$work/man.log")"
+    grep -q '^NAME' "$work/page.txt" || fail "$page has no NAME section"
   done
-  LC_ALL=C MANWIDTH=80 man --warnings -l "$manual" >"$work/manual.txt" 2>"$work/man.log" || fail "man -l failed"
-  [[ ! -s $work/man.log ]] || fail "man warns: $(cat "$work/man.log")"
-  grep -q '^NAME' "$work/manual.txt" || fail "the manual has no NAME section"
-  # The source spells options \-\-name; --help lists them as --name. (The
-  # text is read once: grep -q leaving a pipe early would fail it under pipefail.)
-  sed 's/\\-/-/g' "$manual" >"$work/manual-source.txt"
+  # The source spells options \-\-name; --help lists them as --name.
+  gzip -dc "$prefix/share/man/man1/diffrascope-render.1.gz" | sed 's/\\-/-/g' >"$work/render.1"
   for option in $("$renderer" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
-    grep -qF -- "$option" "$work/manual-source.txt" || fail "the manual does not document $option"
+    grep -qF -- "$option" "$work/render.1" || fail "the manual does not document $option"
   done
 }
 
+# MIT in the metainfo; the copyright file in Debian's machine-readable form with
+# the terms of LICENSE after its last "License: Expat", indented, " ." an empty line.
+licence_is_mit_throughout() {
+  local copyright=$prefix/share/doc/diffrascope/copyright
+  grep -qF '<project_license>MIT</project_license>' "$metainfo" || fail "the metainfo's licence is not MIT"
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" &&
+    grep -qx 'Files: \*' "$copyright" || fail "the copyright file is not in Debian's machine-readable form"
+  awk '/^License: Expat$/ { terms = ""; next } { terms = terms $0 "\n" } END { printf "%s", terms }' "$copyright" |
+    sed 's/^ \.$//; s/^ //' | diff - <(sed -n '/^Permission is hereby granted/,$p' "$source_dir/LICENSE") ||
+    fail "the copyright file's terms differ from LICENSE"
+}
+
 installed_renderer_draws_the_star_image() {
-  (cd "$work" && "$renderer" --version) | grep -qx 'diffrascope-render 1.01' || fail "--version does not say 1.01"
+  (cd "$work" && "$renderer" --version) | grep -qx "diffrascope-render $version" || fail "--version does not say $version"
   (cd "$work" && "$renderer" --output star.png) || fail "the installed renderer failed"
   [[ $(identify -format '%w %h' "$work/star.png") == '256 256' ]] || fail "star.png is not 256 x 256"
 }
@@ -121,6 +146,7 @@ programs_need_nothing_from_the_build
 desktop_entry_is_valid_and_complete
 icons_show_the_star
 metainfo_is_valid_and_launches_the_entry
-manual_renders_cleanly_and_documents_every_option
+manuals_are_compressed_and_render_cleanly
+licence_is_mit_throughout
 installed_renderer_draws_the_star_image
 echo PASS

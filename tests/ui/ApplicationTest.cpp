@@ -1,5 +1,5 @@
-// The application title, centring, message boxes, the error display, the
-// "0.0" number format and the available-memory figure.
+// The application title, centring, message boxes, the error display (also of
+// a failed start), the "0.0" number format and the available-memory figure.
 
 #include <QLocale>
 #include <QPoint>
@@ -13,7 +13,12 @@
 
 #include "Application.h"
 #include "Errors.h"
+#include "Grid.h"
+#include "Mainp.h"
 #include "MessageBoxCatcher.h"
+#include "Resultp.h"
+#include "StarImage.h"
+#include "Startup.h"
 #include "SystemMemory.h"
 
 namespace diffrascope::ui {
@@ -89,6 +94,21 @@ TEST(ShowException, TellsOfShortMemoryWithThePlainMessageBox) {
     ASSERT_EQ(catcher.Boxes().size(), 1U);
     EXPECT_EQ(catcher.Boxes()[0].text, QString::fromUtf8("メモリが足りません。\u3000計算分割数を減らして下さい。"));
     EXPECT_EQ(catcher.Boxes()[0].icon, QMessageBox::NoIcon);
+}
+
+TEST(Startup, ShowsAFailedStartUpComputationInTheErrorDisplayAndEndsWithZero) {
+    ResetStarImageState();
+    SetAllocationFailureFilter([](std::size_t) { return true; }); // no working buffer can be had
+    test::MessageBoxCatcher catcher;
+    EXPECT_EQ(RunApplication(), 0);
+    ASSERT_EQ(catcher.Boxes().size(), 1U);
+    EXPECT_EQ(catcher.Boxes()[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(catcher.Boxes()[0].title, ApplicationTitle());
+    EXPECT_EQ(catcher.Boxes()[0].text, QString::fromUtf8(kMemoryShortText) + QStringLiteral("."));
+    EXPECT_EQ(MainPanel, nullptr);
+    EXPECT_EQ(Result, nullptr);
+    SetAllocationFailureFilter({});
+    ResetStarImageState();
 }
 
 struct FormatCase {

@@ -236,6 +236,38 @@ TEST_F(MainWindowTest, ChoosesTheGridSizeWithoutComputingAndWarnsOnlyBelowItsThr
     }
 }
 
+struct ArrowCase {
+    Qt::Key key;
+    QRadioButton *TMainPanel::*lands;
+    std::int32_t size;
+};
+
+TEST_F(MainWindowTest, MovesTheGridSizeChoiceWithTheArrowKeysAndTabFollowsTheSelection) {
+    ShowActive();
+    SetAvailableBytes(0); // every choice warns, so each run of a handler shows one box
+    window->RadioButton2->setFocus();
+    // Down and Right go on in tab order (256, 512, 1024), Up and Left go back,
+    // round the group and past the disabled 2048 and 4048.
+    const ArrowCase cases[] = {
+        {Qt::Key_Down, &TMainPanel::RadioButton3, 1024},  {Qt::Key_Right, &TMainPanel::RadioButton1, 256},
+        {Qt::Key_Right, &TMainPanel::RadioButton2, 512},  {Qt::Key_Up, &TMainPanel::RadioButton1, 256},
+        {Qt::Key_Left, &TMainPanel::RadioButton3, 1024},  {Qt::Key_Left, &TMainPanel::RadioButton2, 512},
+    };
+    std::size_t runs = 0;
+    for (const ArrowCase &c : cases) {
+        QRadioButton *expected = window.get()->*c.lands;
+        SCOPED_TRACE(expected->objectName().toStdString());
+        QTest::keyClick(window->focusWidget(), c.key);
+        EXPECT_EQ(window->focusWidget(), expected);
+        EXPECT_TRUE(expected->isChecked());
+        EXPECT_EQ(GridSize, c.size);
+        EXPECT_EQ(boxes.Boxes().size(), ++runs) << "the newly selected choice's handler ran once";
+        window->Button1->setFocus();
+        QTest::keyClick(window->Button1, Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(window->focusWidget(), expected) << "Shift+Tab enters the group on the selected choice";
+    }
+}
+
 TEST_F(MainWindowTest, ComputesAtTheChosenSizeNextTime) {
     SetAvailableBytes(100'000'000);
     window->RadioButton3->click();

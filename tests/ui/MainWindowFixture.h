@@ -2,6 +2,8 @@
 // A fresh main window for each test, built from the start state of the
 // computation, with plenty of memory reported and message boxes caught.
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -37,6 +39,13 @@ class MainWindowTest : public testing::Test {
     }
 
     const QImage &Picture() const { return window->Image1->Picture(); }
+
+    // On the screen and the active window, so that its controls can hold the keyboard focus.
+    void ShowActive() {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
 
     MessageBoxCatcher boxes; // made first, so it watches the whole life of the window
     std::unique_ptr<TMainPanel> window;

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -117,21 +118,26 @@ TEST_F(MainWindowTest, BuildsEveryControlWithThePositionSizeTextRangeAndStateOfI
     ExpectControlsAsDefined(window->centralWidget(), MainPanelControls());
 }
 
-TEST_F(MainWindowTest, VisitsTheControlsWithTheTabKeyInTheDefinedOrder) {
-    const QStringList expected = {
-        "Edit1", "ScrollBar1", "ScrollBar2", "Edit2", "Edit3", "ScrollBar3", "ScrollBar4", "Edit4",
-        "RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4", "RadioButton5", "Button1", "CheckBox1",
-        "Button2", "Button3"};
-    QStringList visited;
-    QWidget *control = window->Edit1;
-    do {
-        if (control->focusPolicy() & Qt::TabFocus) {
-            visited << control->objectName();
-        }
-        control = control->nextInFocusChain();
-    } while (control != window->Edit1);
-    visited.removeIf([&expected](const QString &name) { return !expected.contains(name); });
-    EXPECT_EQ(visited, expected);
+// What the focus lands on after each key, by name.
+QStringList FocusAfterKeys(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers, int count) {
+    QStringList landed;
+    for (int i = 0; i < count; ++i) {
+        QTest::keyClick(window->focusWidget(), key, modifiers);
+        landed << window->focusWidget()->objectName();
+    }
+    return landed;
+}
+
+TEST_F(MainWindowTest, TabVisitsTheElevenStopsInTheDefinedOrderEnteringTheGridSizesOnTheSelectedOne) {
+    ShowActive();
+    window->Edit1->setFocus();
+    // The grid-size group is one stop: "512", the selected choice. Button2 and Button3 stay hidden.
+    const QStringList forward = {"ScrollBar1", "ScrollBar2", "Edit2",        "Edit3",   "ScrollBar3", "ScrollBar4",
+                                 "Edit4",      "RadioButton2", "Button1", "CheckBox1", "Edit1"};
+    EXPECT_EQ(FocusAfterKeys(window.get(), Qt::Key_Tab, Qt::NoModifier, 11), forward);
+    window->Button1->setFocus();
+    EXPECT_EQ(FocusAfterKeys(window.get(), Qt::Key_Tab, Qt::ShiftModifier, 2),
+              (QStringList{"RadioButton2", "Edit4"}));
 }
 
 TEST_F(MainWindowTest, HasTheDefinedMenuWithItsAccelerators) {
@@ -181,7 +187,8 @@ TEST_F(MainWindowTest, UsesTheFormFontEverywhereAndTheTitleFontForLabel2) {
     EXPECT_EQ(form.pixelSize(), 12);
     EXPECT_EQ(form.family(), QStringLiteral("IPAPGothic")) << "the stand-in for the form font";
     EXPECT_EQ(window->ScrollBar1->font(), window->Label1->font());
-    EXPECT_EQ(window->Edit4->font(), window->Label1->font());
+    EXPECT_EQ(QFontInfo(window->Edit4->font()).family(), form.family()) << "condensed for the figures";
+    EXPECT_EQ(window->Edit4->font(), window->Label15->font());
     const QFontInfo title(window->Label2->font());
     EXPECT_TRUE(title.family().startsWith(QStringLiteral("Nimbus Roman"))) << title.family().toStdString();
     EXPECT_EQ(title.pixelSize(), 37);

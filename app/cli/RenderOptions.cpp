@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
@@ -540,6 +541,10 @@ Problem Reader::ReadSpectrumRange(const QString &text, optics::Spectrum &spectru
 
 Problem Reader::ReadSpectrumFile(const QString &path, optics::Spectrum &spectrum) {
     const QString accepted = QStringLiteral("FROM:TO:STEP, visual, or a file of \"nm weight\" lines");
+    // A pipe or a device could block or never end: only files are read.
+    if (QFileInfo info(path); info.exists() && !info.isFile()) {
+        return Refused(name::kSpectrum, path, QStringLiteral("is not a file"), accepted);
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return Refused(name::kSpectrum, path, QStringLiteral("cannot be read (%1)").arg(file.errorString()), accepted);

@@ -190,6 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadOption{{"--astigmatism", "x@30"}, "--astigmatism", "-10 to 10"},
         BadOption{{"--astigmatism", "1@400"}, "--astigmatism", "-360 to 360"},
         BadOption{{"--spectrum", "missing.txt"}, "--spectrum", "cannot be read"},
+        BadOption{{"--spectrum", "/dev/zero"}, "--spectrum", "not a file"},
         BadOption{{"--spectrum", "light.txt"}, "--spectrum", "no wavelength"},
         BadOption{{"--spectrum", "bad.txt"}, "--spectrum", "line 4"},
         BadOption{{"--spectrum", "700:400:10"}, "--spectrum", "does not reach TO"},

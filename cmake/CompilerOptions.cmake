@@ -16,3 +16,13 @@ if(DIFFRASCOPE_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(diffrascope_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# ThreadSanitizer: the threads of the worker pool checked for races.
+option(DIFFRASCOPE_SANITIZE_THREADS "Build with ThreadSanitizer" OFF)
+if(DIFFRASCOPE_SANITIZE_THREADS)
+  if(DIFFRASCOPE_SANITIZE)
+    message(FATAL_ERROR "ThreadSanitizer and AddressSanitizer do not go into one build")
+  endif()
+  target_compile_options(diffrascope_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(diffrascope_options INTERFACE -fsanitize=thread)
+endif()

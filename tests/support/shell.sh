@@ -25,9 +25,11 @@ screen_answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
 
 # Starts a virtual screen of WIDTHxHEIGHT (24 bits) on a free display and waits
 # until X clients reach it. Needs $work; sets xvfb_pid, display and DISPLAY.
+# -noreset: without it the server resets when its last client leaves, and a
+# program that connects just after the probe below is refused.
 start_screen() {
   local size=${1:-1024x768}
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   eventually test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   display=":$(head -n1 "$work/display")"

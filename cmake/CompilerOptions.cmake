@@ -16,3 +16,32 @@ if(DIFFRASCOPE_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(diffrascope_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# ThreadSanitizer: the threads of the worker pool checked for races.
+option(DIFFRASCOPE_SANITIZE_THREADS "Build with ThreadSanitizer" OFF)
+if(DIFFRASCOPE_SANITIZE_THREADS)
+  if(DIFFRASCOPE_SANITIZE)
+    message(FATAL_ERROR "ThreadSanitizer and AddressSanitizer do not go into one build")
+  endif()
+  target_compile_options(diffrascope_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(diffrascope_options INTERFACE -fsanitize=thread)
+endif()
+
+# libFuzzer (Clang): every target gets the fuzzer's coverage instrumentation,
+# the fuzz targets in tests/fuzz link its driver. Meant to go with
+# DIFFRASCOPE_SANITIZE, so that a fuzzed input also meets the sanitizers.
+option(DIFFRASCOPE_FUZZ "Instrument for libFuzzer and build the fuzz targets (Clang only)" OFF)
+if(DIFFRASCOPE_FUZZ)
+  include(CheckCXXSourceCompiles)
+  set(CMAKE_REQUIRED_FLAGS -fsanitize=fuzzer)
+  check_cxx_source_compiles([[
+    #include <cstddef>
+    #include <cstdint>
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *, std::size_t) { return 0; }
+  ]] DIFFRASCOPE_HAVE_LIBFUZZER)
+  unset(CMAKE_REQUIRED_FLAGS)
+  if(NOT DIFFRASCOPE_HAVE_LIBFUZZER)
+    message(FATAL_ERROR "DIFFRASCOPE_FUZZ needs a compiler that links -fsanitize=fuzzer (Clang with its runtime)")
+  endif()
+  target_compile_options(diffrascope_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()

@@ -1,10 +1,12 @@
 #pragma once
 // Several lines of a transform side by side, one line per SIMD lane. Every
 // lane performs exactly the double operations of the scalar code on its own
-// line, so each lane's result is bit for bit the scalar result. GCC vector
-// extensions keep this portable: the widest vector the target has natively,
-// down to SSE2 (part of every x86-64); contraction stays off (-ffp-contract=off),
-// so no lane ever sees a fused multiply-add.
+// line, so each lane's result is bit for bit the scalar result. The vector
+// extensions that GCC and Clang share keep this portable: the widest vector
+// the target has natively, down to SSE2 (part of every x86-64); contraction
+// stays off (-ffp-contract=off), so no lane ever sees a fused multiply-add.
+// The one construct the two compilers spell differently, a two-vector
+// shuffle, stands behind one guard per compiler with a plain fallback.
 
 #include <cstdint>
 #include <cstring>
@@ -100,20 +102,33 @@ template <std::int32_t kBlock, bool kUpper> constexpr std::int64_t RoundMaskEntr
     }
 }
 
+// One output row of a transpose round: lane c takes lane RoundMaskEntry(c)
+// of the pair (a, b), counting a's lanes first.
 template <std::int32_t kBlock, bool kUpper, std::size_t... kColumns>
-constexpr LaneIndices RoundMask(std::index_sequence<kColumns...>) {
-    return LaneIndices{RoundMaskEntry<kBlock, kUpper>(static_cast<std::int64_t>(kColumns))...};
+inline Lanes ShuffleRound(Lanes a, Lanes b, std::index_sequence<kColumns...>) {
+#if defined(__clang__)
+    return __builtin_shufflevector(a, b, RoundMaskEntry<kBlock, kUpper>(static_cast<std::int64_t>(kColumns))...);
+#elif defined(__GNUC__)
+    constexpr LaneIndices mask{RoundMaskEntry<kBlock, kUpper>(static_cast<std::int64_t>(kColumns))...};
+    return __builtin_shuffle(a, b, mask);
+#else
+    Lanes out{};
+    for (std::int64_t c = 0; c < kCount; ++c) {
+        const std::int64_t from = RoundMaskEntry<kBlock, kUpper>(c);
+        out[c] = from < kCount ? a[from] : b[from - kCount];
+    }
+    return out;
+#endif
 }
 
 template <std::int32_t kBlock> inline void TransposeRound(Lanes *rows) {
-    constexpr LaneIndices upper = RoundMask<kBlock, true>(std::make_index_sequence<kCount>());
-    constexpr LaneIndices lower = RoundMask<kBlock, false>(std::make_index_sequence<kCount>());
+    constexpr auto columns = std::make_index_sequence<kCount>();
     for (std::int32_t r = 0; r < kCount; ++r) {
         if ((r & kBlock) == 0) {
             const Lanes a = rows[r];
             const Lanes b = rows[r + kBlock];
-            rows[r] = __builtin_shuffle(a, b, upper);
-            rows[r + kBlock] = __builtin_shuffle(a, b, lower);
+            rows[r] = ShuffleRound<kBlock, true>(a, b, columns);
+            rows[r + kBlock] = ShuffleRound<kBlock, false>(a, b, columns);
         }
     }
     if constexpr (kBlock > 1) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #if defined(__linux__)
 #include <sched.h>
@@ -97,11 +98,26 @@ void WorkerPool::Run(std::int32_t units, FunctionRef<void(std::int32_t, std::int
             progress(doneUnits_.fetch_add(1) + 1);
         }
     } catch (...) {
-        nextUnit_.store(units); // no unit starts any more
-        WaitForWorkers();
-        throw;
+        Fail(std::current_exception());
     }
     WaitForWorkers();
+
+    std::exception_ptr failure;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        failure = std::exchange(failure_, nullptr); // the next run starts clean
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+void WorkerPool::Fail(std::exception_ptr failure) {
+    nextUnit_.store(units_); // no thread claims a unit any more
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!failure_) {
+        failure_ = std::move(failure);
+    }
 }
 
 void WorkerPool::WaitForWorkers() {
@@ -134,9 +150,13 @@ void WorkerPool::WorkerLoop(std::int32_t thread) {
 }
 
 void WorkerPool::DoUnits(std::int32_t thread) {
-    for (std::int32_t unit = nextUnit_.fetch_add(1); unit < units_; unit = nextUnit_.fetch_add(1)) {
-        (*job_)(unit, thread);
-        doneUnits_.fetch_add(1);
+    try {
+        for (std::int32_t unit = nextUnit_.fetch_add(1); unit < units_; unit = nextUnit_.fetch_add(1)) {
+            (*job_)(unit, thread);
+            doneUnits_.fetch_add(1);
+        }
+    } catch (...) {
+        Fail(std::current_exception()); // carried to the caller, which rethrows it
     }
 }
 

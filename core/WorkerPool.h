@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -61,8 +62,14 @@ class WorkerPool {
     // Runs job(unit, thread) once for every unit in [0, units), spread over
     // the threads (thread 0 is the caller). After each unit it finished itself
     // the caller calls progress(units done so far). Returns when every unit
-    // is done. If progress throws, no new unit starts, the running ones
-    // finish, and the exception propagates.
+    // is done.
+    //
+    // Jobs and progress may throw, on any thread. The first exception ends
+    // the run early: a thread that sees it claims no further unit (a unit
+    // another thread claimed just before may still run), the units already
+    // running finish, and once every worker has left the run, Run rethrows
+    // that exception on the calling thread; any later ones are dropped. The
+    // pool is then ready for the next run.
     void Run(std::int32_t units, FunctionRef<void(std::int32_t unit, std::int32_t thread)> job,
              FunctionRef<void(std::int32_t done)> progress);
 
@@ -70,6 +77,7 @@ class WorkerPool {
     void WorkerLoop(std::int32_t thread);
     bool AwaitRun(std::uint64_t seen); // false when the pool stops
     void DoUnits(std::int32_t thread);
+    void Fail(std::exception_ptr failure); // keeps the first failure of the run and stops it
     void WaitForWorkers();
 
     std::vector<std::thread> workers_;
@@ -86,6 +94,7 @@ class WorkerPool {
     std::int32_t units_ = 0;
     std::atomic<std::int32_t> nextUnit_{0};
     std::atomic<std::int32_t> doneUnits_{0};
+    std::exception_ptr failure_; // the run's first exception; under mutex_
 };
 
 } // namespace diffrascope

@@ -63,23 +63,124 @@ TEST(WorkerPool, ReportsProgressOnlyOnTheCallingThreadWithRisingCounts) {
     EXPECT_LE(counts.back(), 200);
 }
 
-TEST(WorkerPool, AThrowingProgressStopsNewUnitsAndReturnsOnlyWhenTheRunningOnesFinished) {
-    WorkerPool pool(3);
-    std::atomic<std::int32_t> started{0};
-    std::atomic<std::int32_t> finished{0};
-    auto job = [&](std::int32_t, std::int32_t) {
-        started.fetch_add(1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        finished.fetch_add(1);
-    };
-    EXPECT_THROW(pool.Run(1000, job, [](std::int32_t) { throw std::runtime_error("stop"); }), std::runtime_error);
-    EXPECT_EQ(started.load(), finished.load()) << "no unit still runs after the exception";
-    EXPECT_LT(started.load(), 1000) << "no new units start after the exception";
+// Where the first exception of a run comes from.
+enum class Thrower { WorkerJob, CallerJob, Progress };
 
-    std::atomic<std::int32_t> runs{0};
+struct ThrowCase {
+    Thrower thrower;
+    std::int32_t threads;
+};
+
+void PrintTo(const ThrowCase &c, std::ostream *out) {
+    const char *names[] = {"a job on a worker", "a job on the caller", "progress"};
+    *out << names[static_cast<int>(c.thrower)] << " throws, " << c.threads << " threads";
+}
+
+// The exception a test job throws: it says on which thread it was thrown.
+struct JobFailure : std::runtime_error {
+    JobFailure(const char *what, std::int32_t poolThread)
+        : std::runtime_error(what), thread(std::this_thread::get_id()), index(poolThread) {}
+    std::thread::id thread;
+    std::int32_t index; // the pool's number of that thread, 0 for the caller
+};
+
+class WorkerPoolFailure : public testing::TestWithParam<ThrowCase> {};
+
+// One side throws in its first unit while the other side is inside a unit of
+// its own and stays there until the exception is on its way, so both the
+// carrying back and the wait for the running unit are exercised every time.
+TEST_P(WorkerPoolFailure, CarriesTheFirstExceptionToTheCallerAfterTheRunningUnitsFinished) {
+    const ThrowCase c = GetParam();
+    constexpr std::int32_t kUnits = 1000;
+    WorkerPool pool(c.threads);
+    ASSERT_EQ(pool.Threads(), c.threads) << "the test needs its workers";
+    const std::thread::id caller = std::this_thread::get_id();
+
+    std::vector<std::atomic<std::int32_t>> runs(kUnits);
+    std::vector<std::atomic<std::int32_t>> unitsPerThread(static_cast<std::size_t>(c.threads));
+    std::atomic<std::int32_t> running{0};
+    std::atomic<bool> otherSideInAUnit{false};
+    std::atomic<bool> thrown{false};
+    const bool workerThrows = c.thrower == Thrower::WorkerJob;
+
+    auto job = [&](std::int32_t unit, std::int32_t thread) {
+        runs[static_cast<std::size_t>(unit)].fetch_add(1);
+        unitsPerThread[static_cast<std::size_t>(thread)].fetch_add(1);
+        running.fetch_add(1);
+        struct Leave {
+            std::atomic<std::int32_t> &running;
+            ~Leave() { running.fetch_sub(1); }
+        } leave{running};
+
+        const bool onThrowingSide = workerThrows ? thread != 0 : thread == 0;
+        if (!onThrowingSide) {
+            otherSideInAUnit = true;
+            while (!thrown.load()) {
+                std::this_thread::yield();
+            }
+            // Still busy when the exception arrives: Run must wait for this unit.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return;
+        }
+        while (!otherSideInAUnit.load()) {
+            std::this_thread::yield();
+        }
+        if (c.thrower != Thrower::Progress && !thrown.exchange(true)) {
+            throw JobFailure(workerThrows ? "worker job" : "caller job", thread);
+        }
+    };
+    auto progress = [&](std::int32_t) {
+        if (c.thrower == Thrower::Progress && !thrown.exchange(true)) {
+            throw JobFailure("progress", 0);
+        }
+    };
+
+    try {
+        pool.Run(kUnits, job, progress);
+        FAIL() << "Run returned normally";
+    } catch (const JobFailure &failure) {
+        const char *expected[] = {"worker job", "caller job", "progress"};
+        EXPECT_STREQ(failure.what(), expected[static_cast<int>(c.thrower)]);
+        EXPECT_EQ(failure.thread != caller, workerThrows) << "thrown on the thread the case names";
+        EXPECT_EQ(unitsPerThread[static_cast<std::size_t>(failure.index)].load(), 1)
+            << "the thread that threw claims no unit after its exception";
+    }
+    EXPECT_EQ(running.load(), 0) << "no unit still runs when Run rethrows";
+    for (std::int32_t unit = 0; unit < kUnits; ++unit) {
+        ASSERT_LE(runs[static_cast<std::size_t>(unit)].load(), 1) << "unit " << unit;
+    }
+
+    std::vector<std::atomic<std::int32_t>> again(kUnits);
     pool.Run(
-        50, [&](std::int32_t, std::int32_t) { runs.fetch_add(1); }, [](std::int32_t) {});
-    EXPECT_EQ(runs.load(), 50) << "the pool works on after an exception";
+        kUnits, [&](std::int32_t unit, std::int32_t) { again[static_cast<std::size_t>(unit)].fetch_add(1); },
+        [](std::int32_t) {});
+    for (std::int32_t unit = 0; unit < kUnits; ++unit) {
+        ASSERT_EQ(again[static_cast<std::size_t>(unit)].load(), 1) << "the next run does every unit, unit " << unit;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Throwers, WorkerPoolFailure,
+                         testing::Values(ThrowCase{Thrower::WorkerJob, 2}, ThrowCase{Thrower::WorkerJob, 3},
+                                         ThrowCase{Thrower::CallerJob, 2}, ThrowCase{Thrower::CallerJob, 3},
+                                         ThrowCase{Thrower::Progress, 2}, ThrowCase{Thrower::Progress, 3}));
+
+TEST(WorkerPool, EachThreadStopsAtItsFirstExceptionAndOneReachesTheCaller) {
+    WorkerPool pool(3);
+    std::atomic<std::int32_t> throws{0};
+    try {
+        pool.Run(
+            300,
+            [&](std::int32_t, std::int32_t) {
+                throws.fetch_add(1);
+                throw std::runtime_error("every unit fails");
+            },
+            [](std::int32_t) {});
+        FAIL() << "Run returned normally";
+    } catch (const std::runtime_error &failure) {
+        EXPECT_STREQ(failure.what(), "every unit fails");
+    }
+    EXPECT_GE(throws.load(), 1);
+    EXPECT_LE(throws.load(), pool.Threads()) << "each thread stops at its own first exception";
 }
 
 // Sets DIFFRASCOPE_THREADS for one scope and restores what was there.

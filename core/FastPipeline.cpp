@@ -4,6 +4,7 @@
 
 #include "BatchFft.h"
 #include "Errors.h"
+#include "Intensities.h"
 #include "Lanes.h"
 
 namespace diffrascope::fast {
@@ -13,11 +14,6 @@ using lanes::Lanes;
 constexpr std::int32_t kLanes = lanes::kCount;
 
 constexpr double kLongestWavelength = 300; // nm: the widest pupil, for sizing the quadrant
-constexpr double kGreyScale = 300;         // amplitude 1/300 is one grey level
-constexpr std::int32_t kWhite = 255;
-// Below this normalised intensity v the grey level is 0 without a square
-// root: sqrt(v) < 0.003317 and 300 sqrt(v) < 0.996, far from the first level.
-constexpr double kDarkBound = 1.1e-5;
 constexpr std::int32_t kGreyRowsPerUnit = 16;
 // y lies this far beyond x in a work area, so that x[i] and y[i] fall into
 // different cache sets.
@@ -310,22 +306,10 @@ class Computation {
         // Intensity re^2 + im^2 of each output, then one vector per row.
         Lanes maximum{};
         auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
-            Lanes intensity[kLanes];
-            for (std::int32_t u = 0; u < kLanes; ++u) {
-                intensity[u] = y[u] * y[u] + x[u] * x[u];
-                maximum = intensity[u] >= maximum ? intensity[u] : maximum;
-            }
-            lanes::Transpose(intensity);
-            const std::int32_t column = (q0 + half) & wrap;
-            for (std::int32_t l = 0; l < kLanes; ++l) {
-                StoreLanes(rows[l] + column, intensity[l]);
-            }
+            intensities::StoreOutputs(x, y, maximum, rows, (q0 + half) & wrap);
         };
         batch::TransformLines(tables_, WorkOf(thread), radius_, load, consume);
-        double &largest = tallies_[thread].maximum;
-        for (std::int32_t l = 0; l < kLanes; ++l) {
-            largest = maximum[l] >= largest ? maximum[l] : largest;
-        }
+        intensities::KeepLargest(maximum, tallies_[thread].maximum);
     }
 
     // The row transform gathers its inputs in bit-reversed order, which no
@@ -348,25 +332,10 @@ class Computation {
                 const std::int32_t first = unit * kGreyRowsPerUnit;
                 const std::int32_t end = first + kGreyRowsPerUnit < n_ ? first + kGreyRowsPerUnit : n_;
                 for (std::int32_t i = first; i < end; ++i) {
-                    MapGreyRow(factor, buffers_.pupilRe[i], buffers_.grey[i]);
+                    intensities::MapAmplitudeRow(factor, buffers_.pupilRe[i], n_, buffers_.grey[i]);
                 }
             },
             [](std::int32_t) {});
-    }
-
-    // kLanes elements at a time; where every lane is dark the square root is skipped.
-    void MapGreyRow(double factor, const double *intensity, std::int32_t *grey) const {
-        const Lanes darkBound = lanes::Broadcast(kDarkBound);
-        const lanes::IntLanes white = lanes::IntLanes{} + kWhite;
-        for (std::int32_t j = 0; j < n_; j += kLanes) {
-            const Lanes v = factor * LoadLanes(intensity + j);
-            lanes::IntLanes level{};
-            if (!lanes::AllBelow(v, darkBound)) {
-                level = lanes::TruncateToInt(lanes::Sqrt(v) * kGreyScale);
-                level = level >= white ? white : level;
-            }
-            std::memcpy(grey + j, &level, sizeof level);
-        }
     }
 
     std::int32_t n_;

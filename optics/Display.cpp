@@ -6,15 +6,11 @@
 #include <string>
 
 #include "Errors.h"
-#include "Lanes.h"
+#include "Intensities.h"
 
 namespace diffrascope::optics {
 namespace {
 
-constexpr double kAmplitudeScale = 300; // amplitude 1/300 is one grey level
-// Below this normalised intensity the amplitude scale is 0 without a square
-// root: 300 sqrt(1.1e-5) = 0.995.
-constexpr double kDarkBound = 1.1e-5;
 constexpr double kLogScale = 255;
 constexpr std::int32_t kWhite = 255;
 constexpr std::int32_t kBlack = 0;
@@ -48,34 +44,6 @@ double BrightestBlock(const IntensityImage &image, const PanelView &view) {
     return brightest;
 }
 
-// One row of single pixels on the amplitude scale, several at a time, one
-// per SIMD lane: the same operations as GreyLevel, lane by lane.
-void MapAmplitudeRow(double factor, const double *intensity, std::int32_t count, std::int32_t *grey, double *values) {
-    using lanes::Lanes;
-    const Lanes darkBound = lanes::Broadcast(kDarkBound);
-    const lanes::IntLanes white = lanes::IntLanes{} + kWhite;
-    std::int32_t y = 0;
-    for (; y + lanes::kCount <= count; y += lanes::kCount) {
-        const Lanes v = factor * lanes::LoadUnaligned(intensity + y);
-        if (values != nullptr) {
-            lanes::StoreUnaligned(values + y, v);
-        }
-        lanes::IntLanes level{};
-        if (!lanes::AllBelow(v, darkBound)) {
-            level = lanes::TruncateToInt(lanes::Sqrt(v) * kAmplitudeScale);
-            level = level >= white ? white : level;
-        }
-        std::memcpy(grey + y, &level, sizeof level);
-    }
-    for (; y < count; ++y) {
-        const double v = factor * intensity[y];
-        if (values != nullptr) {
-            values[y] = v;
-        }
-        grey[y] = GreyLevel(v, {});
-    }
-}
-
 } // namespace
 
 PanelView CentredView(std::int32_t n, std::int32_t side, std::int32_t bin) {
@@ -90,13 +58,11 @@ PanelView CentredView(std::int32_t n, std::int32_t side, std::int32_t bin) {
 }
 
 std::int32_t GreyLevel(double v, const DisplayScale &scale) {
-    double level = 0;
     if (scale.scale == Scale::Amplitude) {
-        if (v < kDarkBound) {
-            return kBlack;
-        }
-        level = std::sqrt(v) * kAmplitudeScale;
-    } else if (v > 0) {
+        return intensities::AmplitudeGrey(v);
+    }
+    double level = 0;
+    if (v > 0) {
         level = kLogScale * (1 + std::log10(v) / scale.decades);
     }
     if (!(level > 0)) {
@@ -122,7 +88,8 @@ void MakePanel(const IntensityImage &image, const PanelView &view, const Display
         const std::size_t k = static_cast<std::size_t>(x) * view.side;
         if (view.bin == 1 && scale.scale == Scale::Amplitude) {
             const double *row = image.values.data() + static_cast<std::ptrdiff_t>(view.first + x) * image.n + view.first;
-            MapAmplitudeRow(factor, row, view.side, panel.grey.data() + k, values == nullptr ? nullptr : values + k);
+            intensities::MapAmplitudeRow(factor, row, view.side, panel.grey.data() + k,
+                                         values == nullptr ? nullptr : values + k);
             continue;
         }
         for (std::int32_t y = 0; y < view.side; ++y) {

@@ -8,6 +8,7 @@
 #include "AlignedBuffer.h"
 #include "BatchFft.h"
 #include "Fft.h"
+#include "Intensities.h"
 #include "Lanes.h"
 #include "WorkerPool.h"
 
@@ -289,22 +290,10 @@ void FarField::Impl::TransformRowGroup(std::int32_t group, std::int32_t thread) 
     };
     Lanes maximum{};
     auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
-        Lanes values[kLanes];
-        for (std::int32_t u = 0; u < kLanes; ++u) {
-            values[u] = y[u] * y[u] + x[u] * x[u];
-            maximum = values[u] >= maximum ? values[u] : maximum;
-        }
-        lanes::Transpose(values);
-        const std::int32_t column = (q0 + half) & wrap;
-        for (std::int32_t l = 0; l < kLanes; ++l) {
-            StoreLanes(rows[l] + column, values[l]);
-        }
+        intensities::StoreOutputs(x, y, maximum, rows, (q0 + half) & wrap);
     };
     batch::TransformCyclicLines(TransformTables(), WorkOf(thread), offsets.radius, load, consume);
-    double &largest = tallies[thread].maximum;
-    for (std::int32_t l = 0; l < kLanes; ++l) {
-        largest = maximum[l] >= largest ? maximum[l] : largest;
-    }
+    intensities::KeepLargest(maximum, tallies[thread].maximum);
 }
 
 // The smallest grids: the literal reading itself, on the calling thread.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Two builds of diffrascope-render (from two compilers) write the same bytes:
 # the same PGM for a spread of settings (every grid size, both views, each
-# scroll bar at its ends, one thread and all), and the same exit status and
-# message when no light passes the aperture. Each build is also checked
+# scroll bar at its ends, one thread and all; coma, astigmatism, Zernike terms,
+# spiders, white light, sheets and the log scale), and the same exit status
+# and message when no light passes the aperture. Each build is also checked
 # against the literal pipeline by its own exactness test; this compares the
 # programs directly.
 # Usage: same_grey_levels.sh RENDERER_A RENDERER_B
@@ -21,6 +22,10 @@ settings=(
   "--grid 2048 --spherical 3.5 --focus 12 --obstruction 33 --wavelength 640 --view full"
   "--grid 4096 --spherical -10 --focus 50 --obstruction 10 --wavelength 300 --view full"
   "--grid 4096 --focus 0.3 --wavelength 1000"
+  "--grid 512 --coma 0.7@33.3 --astigmatism -0.4@120 --zernike 9=0.1,22=-0.05 --spider 5,1.5@12.5 --view full"
+  "--grid 256 --spherical 0.25 --obstruction 33 --spider 4,1 --spectrum 450:650:50 --display log --view full"
+  "--spherical 0.25 --obstruction 33 --startest 8 --panel 128"
+  "--through-focus -2:2:1 --coma 0.3@90 --panel 96 --display log --decades 6"
 )
 lightless="--obstruction 100" # no grid point inside the aperture at 550 nm: exit status 1
 

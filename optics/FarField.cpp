@@ -30,14 +30,6 @@ struct alignas(kCacheLine) Tally {
 
 std::int32_t RoundUpToLanes(std::int32_t count) { return (count + kLanes - 1) / kLanes * kLanes; }
 
-Lanes LoadLanes(const double *from) {
-    Lanes v;
-    std::memcpy(&v, from, sizeof v);
-    return v;
-}
-
-void StoreLanes(double *to, const Lanes &v) { std::memcpy(to, &v, sizeof v); }
-
 // The pupil's offsets -R .. R in cyclic order: index k holds offset k for
 // k <= R and offset k - (2R + 1) above, so that the nonnegative offsets come first.
 struct CyclicOffsets {
@@ -242,8 +234,8 @@ void FarField::Impl::TransformColumnGroup(const PupilSampler &pupil, std::int32_
     const double *im = boxIm.data() + k0;
     auto load = [&](std::int32_t a, Lanes &x, Lanes &y) {
         const std::int32_t row = a <= offsets.radius ? a : a - n + offsets.count;
-        x = LoadLanes(im + static_cast<std::ptrdiff_t>(row) * boxStride);
-        y = LoadLanes(re + static_cast<std::ptrdiff_t>(row) * boxStride);
+        x = lanes::LoadUnaligned(im + static_cast<std::ptrdiff_t>(row) * boxStride);
+        y = lanes::LoadUnaligned(re + static_cast<std::ptrdiff_t>(row) * boxStride);
     };
     // Output q of the kLanes columns arrives as one vector per output; the
     // row pass wants one vector per column: transpose the block.
@@ -258,8 +250,8 @@ void FarField::Impl::TransformColumnGroup(const PupilSampler &pupil, std::int32_
         lanes::Transpose(spectrumRe);
         const std::ptrdiff_t first = (static_cast<std::ptrdiff_t>(q0 / kLanes) * storedColumns + k0) * kLanes;
         for (std::int32_t c = 0; c < kLanes; ++c) {
-            StoreLanes(spectraIm.data() + first + c * kLanes, spectrumIm[c]);
-            StoreLanes(spectraRe.data() + first + c * kLanes, spectrumRe[c]);
+            lanes::StoreUnaligned(spectraIm.data() + first + c * kLanes, spectrumIm[c]);
+            lanes::StoreUnaligned(spectraRe.data() + first + c * kLanes, spectrumRe[c]);
         }
     };
     batch::TransformCyclicLines(TransformTables(), WorkOf(thread), extent < 0 ? 0 : extent, load, consume);
@@ -285,8 +277,8 @@ void FarField::Impl::TransformRowGroup(std::int32_t group, std::int32_t thread) 
     auto load = [&](std::int32_t c, Lanes &x, Lanes &y) {
         const std::int32_t negative = mirrorsColumns ? n - c : c - n + offsets.count;
         const std::int32_t k = c <= offsets.radius ? c : negative;
-        x = LoadLanes(im + static_cast<std::ptrdiff_t>(k) * kLanes);
-        y = LoadLanes(re + static_cast<std::ptrdiff_t>(k) * kLanes);
+        x = lanes::LoadUnaligned(im + static_cast<std::ptrdiff_t>(k) * kLanes);
+        y = lanes::LoadUnaligned(re + static_cast<std::ptrdiff_t>(k) * kLanes);
     };
     Lanes maximum{};
     auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {

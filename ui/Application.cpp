@@ -21,6 +21,7 @@ namespace {
 constexpr const char *kOkText = "OK";
 constexpr const char *kUnknownErrorText = "不明なエラー";
 constexpr QChar kFullStop = u'.';
+constexpr QChar kIdeographicFullStop = u'\u3002';
 
 // Centres itself once its final size is known, just before it appears.
 class CentredMessageBox : public QMessageBox {
@@ -46,8 +47,9 @@ void RunMessageBox(QMessageBox::Icon icon, const QString &text) {
     box.exec();
 }
 
+// A sentence that already ends, in either script, takes no second stop.
 QString WithFullStop(QString text) {
-    if (!text.endsWith(kFullStop)) {
+    if (!text.endsWith(kFullStop) && !text.endsWith(kIdeographicFullStop)) {
         text.append(kFullStop);
     }
     return text;

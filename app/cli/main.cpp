@@ -44,7 +44,7 @@ std::optional<RenderResult> Compute(const RenderRequest &request) {
     } catch (const diffrascope::ComputationError &failure) {
         Complain(QString::fromUtf8(failure.what()) + QLatin1Char('.'));
     } catch (const std::bad_alloc &) {
-        Complain(QString::fromUtf8(diffrascope::kMemoryShortText) + QLatin1Char('.'));
+        Complain(QString::fromUtf8(diffrascope::kMemoryShortText)); // its sentence ends with its own stop
     }
     return std::nullopt;
 }
@@ -62,7 +62,7 @@ std::optional<QByteArray> EncodeOutput(const RenderRequest &request, const Rende
     const QImage picture = request.IsSheet() ? diffrascope::cli::SheetPicture(result, request.labels)
                                              : diffrascope::cli::PanelPicture(result.panels.front().panel);
     if (picture.isNull()) {
-        Complain(QString::fromUtf8(diffrascope::kMemoryShortText) + QLatin1Char('.'));
+        Complain(QString::fromUtf8(diffrascope::kMemoryShortText)); // its sentence ends with its own stop
         return std::nullopt;
     }
     QByteArray bytes = diffrascope::cli::EncodePicture(picture, request.format);

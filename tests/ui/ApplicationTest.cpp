@@ -104,7 +104,7 @@ TEST(Startup, ShowsAFailedStartUpComputationInTheErrorDisplayAndEndsWithZero) {
     ASSERT_EQ(catcher.Boxes().size(), 1U);
     EXPECT_EQ(catcher.Boxes()[0].icon, QMessageBox::Critical);
     EXPECT_EQ(catcher.Boxes()[0].title, ApplicationTitle());
-    EXPECT_EQ(catcher.Boxes()[0].text, QString::fromUtf8(kMemoryShortText) + QStringLiteral("."));
+    EXPECT_EQ(catcher.Boxes()[0].text, QString::fromUtf8(kMemoryShortText)) << "its sentence ends already";
     EXPECT_EQ(MainPanel, nullptr);
     EXPECT_EQ(Result, nullptr);
     SetAllocationFailureFilter({});

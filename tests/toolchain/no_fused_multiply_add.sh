@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every build keeps multiplications and additions apart (-ffp-contract=off):
 # not one fused multiply-add instruction (x86 FMA3: vfmadd, vfmsub, vfnmadd,
-# vfnmsub) in the object code of the core. Clang fuses by default, so this
+# vfnmsub) in the object code of the libraries given (the core, the optics). Clang fuses by default, so this
 # proves the option reached the compiler. Trivially true on a target without
 # FMA, where no compiler can fuse.
 # Usage: no_fused_multiply_add.sh LIBRARY...

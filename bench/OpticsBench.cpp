@@ -15,8 +15,8 @@ namespace {
 
 // A mis-collimated, slightly astigmatic Newtonian: 33 % obstruction, a
 // four-vane spider of 1 % vanes, 0.3 wave of coma and 0.2 of astigmatism.
-optics::PupilSpec Newtonian() {
-    optics::PupilSpec pupil;
+optics::OpticalSystem Newtonian() {
+    optics::OpticalSystem pupil;
     pupil.aperture.obstruction = 0.33;
     pupil.aperture.spider = {4, 0.01, 0};
     pupil.aberrations.coma = {0.3, 0};
@@ -27,7 +27,7 @@ optics::PupilSpec Newtonian() {
 // The whole grid's grey levels, as the window's pipeline gives them.
 void StarImage(benchmark::State &state, std::int32_t n, const optics::Spectrum &spectrum) {
     optics::StarImager imager(n);
-    const optics::PupilSpec pupil = Newtonian();
+    const optics::OpticalSystem pupil = Newtonian();
     const optics::PanelView whole = optics::CentredView(n, n, 1);
     optics::Panel panel;
     for (auto _ : state) {

@@ -26,19 +26,19 @@ bool Aberrations::WindowTermsOnly() const {
     return coma.waves == 0 && astigmatism.waves == 0 && zernike.empty();
 }
 
-PupilSpec WithoutAberrations(const PupilSpec &spec) {
-    PupilSpec plain;
-    plain.aperture = spec.aperture;
-    plain.wavelength = spec.wavelength;
+OpticalSystem WithoutAberrations(const OpticalSystem &system) {
+    OpticalSystem plain;
+    plain.aperture = system.aperture;
+    plain.wavelength = system.wavelength;
     return plain;
 }
 
-PupilSampler::PupilSampler(const PupilSpec &spec, std::int32_t n, double wavelength)
+PupilSampler::PupilSampler(const OpticalSystem &system, std::int32_t n, double wavelength)
     : n_(n), wavelength_(wavelength) {
-    const Aberrations &ab = spec.aberrations;
+    const Aberrations &ab = system.aberrations;
     // The optical path difference stays: waves scale as lambda_ref / lambda (exactly 1 at the reference).
-    const double toWaves = spec.wavelength / wavelength;
-    window_ = {ab.spherical * toWaves, ab.focus * toWaves, spec.aperture.obstruction, wavelength};
+    const double toWaves = system.wavelength / wavelength;
+    window_ = {ab.spherical * toWaves, ab.focus * toWaves, system.aperture.obstruction, wavelength};
     scale_ = MakeRadiusScale(n, window_);
 
     radius_ = std::min(static_cast<std::int32_t>(scale_.gridScale / scale_.wavelengthFactor), n / 2 - 1);
@@ -60,7 +60,7 @@ PupilSampler::PupilSampler(const PupilSpec &spec, std::int32_t n, double wavelen
     }
     extra_ = coma_ != 0 || astigmatism_ != 0 || !zernike_.empty();
 
-    const Spider &spider = spec.aperture.spider;
+    const Spider &spider = system.aperture.spider;
     for (std::int32_t k = 0; k < spider.vanes; ++k) {
         vanes_.push_back(DirectionOf(spider.degrees + 360.0 * k / spider.vanes));
     }

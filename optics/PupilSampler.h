@@ -65,14 +65,14 @@ struct Aperture {
     Spider spider;
 };
 
-struct PupilSpec {
+struct OpticalSystem {
     Aperture aperture;
     Aberrations aberrations;
     double wavelength = 550; // nm: the reference at which the aberrations are given
 };
 
 // The same pupil without any aberration: the Strehl ratio's reference.
-PupilSpec WithoutAberrations(const PupilSpec &spec);
+OpticalSystem WithoutAberrations(const OpticalSystem &system);
 
 struct PupilSample {
     double re;
@@ -87,7 +87,7 @@ struct PupilSample {
 // the aperture, seen through the transform, is upright in the picture.
 class PupilSampler {
   public:
-    PupilSampler(const PupilSpec &spec, std::int32_t n, double wavelength);
+    PupilSampler(const OpticalSystem &system, std::int32_t n, double wavelength);
 
     std::int32_t GridSize() const { return n_; }
     double Wavelength() const { return wavelength_; }

@@ -5,10 +5,10 @@
 namespace diffrascope::optics {
 namespace {
 
-std::vector<PupilSpec> PanelPupils(const RenderJob &job) {
-    std::vector<PupilSpec> pupils;
+std::vector<OpticalSystem> PanelPupils(const RenderJob &job) {
+    std::vector<OpticalSystem> pupils;
     for (double focus : PanelFocus(job)) {
-        PupilSpec pupil = job.pupil;
+        OpticalSystem pupil = job.pupil;
         pupil.aberrations.focus = focus;
         pupils.push_back(pupil);
     }
@@ -16,7 +16,7 @@ std::vector<PupilSpec> PanelPupils(const RenderJob &job) {
 }
 
 // Grid, view and warnings of the job's layout.
-RenderResult PlanFor(const RenderJob &job, const std::vector<PupilSpec> &pupils) {
+RenderResult PlanFor(const RenderJob &job, const std::vector<OpticalSystem> &pupils) {
     RenderResult result;
     result.pixelScale = PixelScale(job.pupil.wavelength);
     if (job.layout == Layout::Panels) {
@@ -44,14 +44,14 @@ std::vector<double> PanelFocus(const RenderJob &job) {
 RenderResult Plan(const RenderJob &job) { return PlanFor(job, PanelPupils(job)); }
 
 RenderResult Render(const RenderJob &job) {
-    const std::vector<PupilSpec> pupils = PanelPupils(job);
+    const std::vector<OpticalSystem> pupils = PanelPupils(job);
     RenderResult result = PlanFor(job, pupils);
     StarImager imager(result.grid, job.threads);
     double referencePeak = 0;
     if (job.metrics) {
         referencePeak = imager.Compute(WithoutAberrations(job.pupil), job.spectrum).maximum;
     }
-    for (const PupilSpec &pupil : pupils) {
+    for (const OpticalSystem &pupil : pupils) {
         const IntensityImage &image = imager.Compute(pupil, job.spectrum);
         RenderedPanel rendered{pupil.aberrations.focus, {}, std::nullopt};
         MakePanel(image, result.view, job.display, job.keepIntensities ? Keep::Intensities : Keep::GreyLevels,

@@ -13,7 +13,7 @@
 #include "Metrics.h"
 #include "PupilSampler.h"
 #include "Sampling.h"
-#include "Spectrum.h"
+#include "Light.h"
 
 namespace diffrascope::optics {
 
@@ -28,7 +28,7 @@ enum class Layout {
 };
 
 struct RenderJob {
-    PupilSpec pupil;                  // its focus is the single image's
+    OpticalSystem pupil;                  // its focus is the single image's
     Spectrum spectrum;                // no line: the pupil's reference wavelength alone
     std::vector<double> focus;        // waves; one panel each; empty: the single image
     Layout layout = Layout::Crop;

@@ -32,7 +32,7 @@ double PupilRadius(std::int32_t n, double wavelength) { return kGridScaleTimes55
 // Grids needed for the wavefront's slope (any wavelength) and for the vanes (the longest).
 double GridForSlope(double slope, double reference) { return 2 * slope * reference / kGridScaleTimes550; }
 
-double GridForVanes(const PupilSpec &pupil, double longest) {
+double GridForVanes(const OpticalSystem &pupil, double longest) {
     const Spider &spider = pupil.aperture.spider;
     if (spider.vanes == 0) {
         return 0;
@@ -57,14 +57,14 @@ struct Needs {
     double grid = 0;      // the smallest grid size that samples them, not yet a power of two
 };
 
-Needs NeedsOf(const std::vector<PupilSpec> &pupils, const Spectrum &spectrum) {
+Needs NeedsOf(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum) {
     Needs needs;
     if (!pupils.empty()) {
         needs.reference = pupils.front().wavelength;
         needs.longest = spectrum.Longest(needs.reference);
     }
     double vanes = 0;
-    for (const PupilSpec &pupil : pupils) {
+    for (const OpticalSystem &pupil : pupils) {
         needs.slope = std::max(needs.slope, SteepestSlope(pupil));
         vanes = std::max(vanes, GridForVanes(pupil, needs.longest));
     }
@@ -78,7 +78,7 @@ std::optional<std::int32_t> SmallestGrid(const Needs &needs) {
     return n >= needs.grid ? std::optional<std::int32_t>(n) : std::nullopt;
 }
 
-std::vector<std::string> Warnings(const Needs &needs, const std::vector<PupilSpec> &pupils, std::int32_t n) {
+std::vector<std::string> Warnings(const Needs &needs, const std::vector<OpticalSystem> &pupils, std::int32_t n) {
     std::vector<std::string> warnings;
     const std::optional<std::int32_t> smallest = SmallestGrid(needs);
     const std::string remedy = smallest ? "the smallest grid that does is " + std::to_string(*smallest)
@@ -91,7 +91,7 @@ std::vector<std::string> Warnings(const Needs &needs, const std::vector<PupilSpe
                            "blur disc (radius " + Fixed(2 * needs.slope, 1) + " λ/D) wraps around the " +
                            "picture's " + Fixed(field, 1) + " λ/D; " + remedy);
     }
-    for (const PupilSpec &pupil : pupils) {
+    for (const OpticalSystem &pupil : pupils) {
         if (pupil.aperture.spider.vanes > 0 && GridForVanes(pupil, needs.longest) > n) {
             const double steps = 2 * pupil.aperture.spider.width * PupilRadius(n, needs.longest);
             warnings.push_back("the " + std::to_string(n) + " grid draws the spider's vanes " + Fixed(steps, 2) +
@@ -104,7 +104,7 @@ std::vector<std::string> Warnings(const Needs &needs, const std::vector<PupilSpe
 
 } // namespace
 
-double SteepestSlope(const PupilSpec &pupil) {
+double SteepestSlope(const OpticalSystem &pupil) {
     const PupilSampler sampler(pupil, kAnyGrid, pupil.wavelength);
     auto wavefront = [&](double x, double y) { return sampler.Wavefront(x, y, x * x + y * y); };
     const double inner = pupil.aperture.obstruction;
@@ -123,18 +123,18 @@ double SteepestSlope(const PupilSpec &pupil) {
     return steepest;
 }
 
-double BlurRadius(const PupilSpec &pupil) { return 2 * SteepestSlope(pupil); }
+double BlurRadius(const OpticalSystem &pupil) { return 2 * SteepestSlope(pupil); }
 
-std::optional<std::int32_t> SmallestSampledGrid(const std::vector<PupilSpec> &pupils, const Spectrum &spectrum) {
+std::optional<std::int32_t> SmallestSampledGrid(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum) {
     return SmallestGrid(NeedsOf(pupils, spectrum));
 }
 
-std::vector<std::string> SamplingWarnings(const std::vector<PupilSpec> &pupils, const Spectrum &spectrum,
+std::vector<std::string> SamplingWarnings(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum,
                                           std::int32_t n) {
     return Warnings(NeedsOf(pupils, spectrum), pupils, n);
 }
 
-FieldPlan PlanPanels(const std::vector<PupilSpec> &pupils, const Spectrum &spectrum, const FieldRequest &request) {
+FieldPlan PlanPanels(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum, const FieldRequest &request) {
     FieldPlan plan;
     const double reference = pupils.empty() ? 550 : pupils.front().wavelength;
     plan.pixelScale = PixelScale(reference);

@@ -16,7 +16,7 @@
 
 #include "Display.h"
 #include "PupilSampler.h"
-#include "Spectrum.h"
+#include "Light.h"
 
 namespace diffrascope::optics {
 
@@ -25,18 +25,18 @@ inline constexpr std::int32_t kLargestGrid = 4096;
 
 // The steepest slope of the wavefront over the annulus, in waves per pupil
 // radius, at the reference wavelength.
-double SteepestSlope(const PupilSpec &pupil);
+double SteepestSlope(const OpticalSystem &pupil);
 
 // Radius of the geometric blur disc, in lambda/D at the reference wavelength.
-double BlurRadius(const PupilSpec &pupil);
+double BlurRadius(const OpticalSystem &pupil);
 
 // Why a grid does not sample the pupils (the phase, the blur disc, the
 // vanes), with the smallest grid that would; empty when it does.
-std::vector<std::string> SamplingWarnings(const std::vector<PupilSpec> &pupils, const Spectrum &spectrum,
+std::vector<std::string> SamplingWarnings(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum,
                                           std::int32_t n);
 
 // The smallest grid from 256 to 4096 that samples every pupil; nothing if none does.
-std::optional<std::int32_t> SmallestSampledGrid(const std::vector<PupilSpec> &pupils, const Spectrum &spectrum);
+std::optional<std::int32_t> SmallestSampledGrid(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum);
 
 struct FieldRequest {
     std::optional<std::int32_t> grid;     // else the smallest that samples the pupils and holds the field
@@ -57,6 +57,6 @@ struct FieldPlan {
 // rings beyond its edge), averaging blocks of grid pixels where the field has
 // more pixels than the panel. Throws InvalidInputError when a given grid is
 // smaller than the panel.
-FieldPlan PlanPanels(const std::vector<PupilSpec> &pupils, const Spectrum &spectrum, const FieldRequest &request);
+FieldPlan PlanPanels(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum, const FieldRequest &request);
 
 } // namespace diffrascope::optics

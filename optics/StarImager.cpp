@@ -39,7 +39,7 @@ StarImager::StarImager(std::int32_t n, std::int32_t threads) : field_(n, threads
     image_.values.resize(static_cast<std::size_t>(n) * n);
 }
 
-const IntensityImage &StarImager::Compute(const PupilSpec &pupil, const Spectrum &spectrum) {
+const IntensityImage &StarImager::Compute(const OpticalSystem &pupil, const Spectrum &spectrum) {
     if (spectrum.lines.empty()) {
         Monochromatic(pupil, pupil.wavelength);
     } else if (spectrum.lines.size() == 1) {
@@ -51,12 +51,12 @@ const IntensityImage &StarImager::Compute(const PupilSpec &pupil, const Spectrum
     return image_;
 }
 
-void StarImager::Monochromatic(const PupilSpec &pupil, double wavelength) {
+void StarImager::Monochromatic(const OpticalSystem &pupil, double wavelength) {
     field_.Compute(PupilSampler(pupil, image_.n, wavelength), image_.values);
     image_.maximum = field_.Maximum();
 }
 
-void StarImager::White(const PupilSpec &pupil, const Spectrum &spectrum) {
+void StarImager::White(const OpticalSystem &pupil, const Spectrum &spectrum) {
     const std::size_t count = image_.values.size();
     double totalWeight = 0;
     for (const SpectralLine &line : spectrum.lines) {

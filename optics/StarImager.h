@@ -11,7 +11,7 @@
 
 #include "FarField.h"
 #include "PupilSampler.h"
-#include "Spectrum.h"
+#include "Light.h"
 
 namespace diffrascope::optics {
 
@@ -46,11 +46,11 @@ class StarImager {
     // At the pupil's reference wavelength when the spectrum has no line, at
     // the line's wavelength when it has one, else the weighted sum. The image
     // is the imager's own, valid until its next computation.
-    const IntensityImage &Compute(const PupilSpec &pupil, const Spectrum &spectrum);
+    const IntensityImage &Compute(const OpticalSystem &pupil, const Spectrum &spectrum);
 
   private:
-    void Monochromatic(const PupilSpec &pupil, double wavelength);
-    void White(const PupilSpec &pupil, const Spectrum &spectrum);
+    void Monochromatic(const OpticalSystem &pupil, double wavelength);
+    void White(const OpticalSystem &pupil, const Spectrum &spectrum);
 
     FarField field_;
     IntensityImage image_;

@@ -87,7 +87,7 @@ std::string SpectrumText(const optics::RenderJob &job) {
 
 // The keywords of every HDU: the optics, the grid and the scale of a data pixel.
 void CommonKeys(fitsfile *file, const RenderRequest &request, const optics::RenderResult &result, int &status) {
-    const optics::PupilSpec &pupil = request.job.pupil;
+    const optics::OpticalSystem &pupil = request.job.pupil;
     const optics::Aberrations &ab = pupil.aberrations;
     Key(file, "SPHERAB", ab.spherical, "spherical aberration W040 at the pupil edge [waves]", status);
     Key(file, "OBSCUR", pupil.aperture.obstruction, "central obstruction [fraction of the diameter]", status);

@@ -8,7 +8,7 @@ namespace diffrascope::cli {
 namespace {
 
 QJsonObject Parameters(const RenderRequest &request) {
-    const optics::PupilSpec &pupil = request.job.pupil;
+    const optics::OpticalSystem &pupil = request.job.pupil;
     const optics::Aberrations &ab = pupil.aberrations;
     QJsonArray zernike;
     for (const optics::ZernikeTerm &term : ab.zernike) {

@@ -13,7 +13,7 @@
 #include <variant>
 
 #include "Decimal.h"
-#include "Spectrum.h"
+#include "Light.h"
 #include "Zernike.h"
 
 namespace diffrascope::cli {
@@ -374,7 +374,7 @@ Problem Reader::ReadOptics(RenderRequest &request) {
     if (Problem problem = Conflicts()) {
         return problem;
     }
-    optics::PupilSpec &pupil = request.job.pupil;
+    optics::OpticalSystem &pupil = request.job.pupil;
     struct Plain {
         const char *option;
         const Range &range;

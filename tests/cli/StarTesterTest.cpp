@@ -27,7 +27,7 @@ constexpr int kLabelHeight = 38; // the label strip under each panel
 QJsonObject Json(const QByteArray &bytes) { return QJsonDocument::fromJson(bytes).object(); }
 
 // The PGM of the optics library's crop for the pupil, computed in this process.
-QByteArray LibraryPgm(const diffrascope::optics::PupilSpec &pupil) {
+QByteArray LibraryPgm(const diffrascope::optics::OpticalSystem &pupil) {
     diffrascope::optics::RenderJob job;
     job.pupil = pupil;
     const diffrascope::optics::Panel panel = diffrascope::optics::Render(job).panels.front().panel;
@@ -44,7 +44,7 @@ TEST_F(StarTester, TakesAnyDecimalWithinTheRanges) {
     const Outcome outcome = Run({"--spherical", "0.25", "--obstruction", "12.5", "--wavelength", "632.8",
                                  "--focus", "-0.37", "--output", "-"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-    diffrascope::optics::PupilSpec pupil;
+    diffrascope::optics::OpticalSystem pupil;
     pupil.aberrations.spherical = 0.25;
     pupil.aberrations.focus = -0.37;
     pupil.aperture.obstruction = 12.5 * 0.01;

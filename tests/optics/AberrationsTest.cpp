@@ -23,10 +23,10 @@ class ZernikeTerm : public ::testing::TestWithParam<std::int32_t> {};
 
 // Marechal: a small aberration of RMS sigma waves keeps exp(-(2 pi sigma)^2) of the peak.
 TEST_P(ZernikeTerm, OfAOneTwentiethWaveRmsKeepsMarechalsStrehlRatio) {
-    PupilSpec spec;
-    spec.aberrations.zernike = {{GetParam(), 0.05}};
+    OpticalSystem system;
+    system.aberrations.zernike = {{GetParam(), 0.05}};
     const double expected = std::exp(-std::pow(2 * kPi * 0.05, 2));
-    const Metrics m = Measure(Image(spec), Image(PupilSpec{}).maximum, kScale, {});
+    const Metrics m = Measure(Image(system), Image(OpticalSystem{}).maximum, kScale, {});
     EXPECT_NEAR(m.strehl / expected, 1, 0.005) << m.strehl;
 }
 
@@ -37,9 +37,9 @@ INSTANTIATE_TEST_SUITE_P(DefocusToSpherical, ZernikeTerm, ::testing::Range(4, 12
 // (tilts to spherical aberration; the grid's circle is not quite the disc).
 TEST(ZernikePolynomials, HaveUnitRmsAndZeroMeanOnTheGrid) {
     for (std::int32_t j = kFirstZernike; j <= 11; ++j) {
-        PupilSpec spec;
-        spec.aberrations.zernike = {{j, 1.0}};
-        const PupilSampler pupil(spec, kLargeGrid, 550);
+        OpticalSystem system;
+        system.aberrations.zernike = {{j, 1.0}};
+        const PupilSampler pupil(system, kLargeGrid, 550);
         const double radius = 0.1 * kLargeGrid; // grid steps at 550 nm
         double sum = 0;
         double squares = 0;
@@ -85,9 +85,9 @@ class Coma : public ::testing::TestWithParam<double> {};
 TEST_P(Coma, MovesThePeakAndThrowsItsTailAlongItsAngle) {
     const double degrees = GetParam();
     const double waves = 1;
-    PupilSpec spec;
-    spec.aberrations.coma = {waves, degrees};
-    const IntensityImage image = Image(spec);
+    OpticalSystem system;
+    system.aberrations.coma = {waves, degrees};
+    const IntensityImage image = Image(system);
     const Metrics m = Measure(image, image.maximum, kScale, {});
     const double c = std::cos(degrees * kPi / 180);
     const double s = std::sin(degrees * kPi / 180);
@@ -131,11 +131,11 @@ class Astigmatism : public ::testing::TestWithParam<double> {};
 TEST_P(Astigmatism, DrawsCrossedLinesEitherSideOfBestFocus) {
     const double degrees = GetParam();
     const double waves = 2;
-    PupilSpec spec;
-    spec.aberrations.astigmatism = {waves, degrees};
-    const double first = MajorAxis(Image(spec));
-    spec.aberrations.focus = -waves;
-    const double second = MajorAxis(Image(spec));
+    OpticalSystem system;
+    system.aberrations.astigmatism = {waves, degrees};
+    const double first = MajorAxis(Image(system));
+    system.aberrations.focus = -waves;
+    const double second = MajorAxis(Image(system));
     auto apart = [](double a, double b) { return std::fabs(std::remainder(a - b, 180.0)); };
     EXPECT_LT(apart(first, degrees), 2) << first;
     EXPECT_LT(apart(second, degrees + 90), 2) << second;
@@ -173,10 +173,10 @@ class SpiderVanes : public ::testing::TestWithParam<SpiderCase> {};
 // vanes in a cross give four spikes, three vanes six.
 TEST_P(SpiderVanes, SendLightIntoSpikesPerpendicularToTheVanes) {
     const SpiderCase &c = GetParam();
-    PupilSpec spec;
-    spec.aperture.obstruction = 0.33;
-    spec.aperture.spider = {c.vanes, 0.02, c.degrees};
-    const IntensityImage image = Image(spec);
+    OpticalSystem system;
+    system.aperture.obstruction = 0.33;
+    system.aperture.spider = {c.vanes, 0.02, c.degrees};
+    const IntensityImage image = Image(system);
     double between = 0;
     for (double spike : c.spikes) {
         between = std::max(between, SpikeLight(image, spike + 180.0 / c.spikes.size()));

@@ -19,40 +19,40 @@ struct ExactCase {
     const char *name;
     std::int32_t n;
     double wavelength;
-    PupilSpec spec;
+    OpticalSystem system;
 };
 
-PupilSpec Spec(double spherical, double focus, double obstruction) {
-    PupilSpec spec;
-    spec.aberrations.spherical = spherical;
-    spec.aberrations.focus = focus;
-    spec.aperture.obstruction = obstruction;
-    return spec;
+OpticalSystem Spec(double spherical, double focus, double obstruction) {
+    OpticalSystem system;
+    system.aberrations.spherical = spherical;
+    system.aberrations.focus = focus;
+    system.aperture.obstruction = obstruction;
+    return system;
 }
 
-PupilSpec With(PupilSpec spec, void (*change)(PupilSpec &)) {
-    change(spec);
-    return spec;
+OpticalSystem With(OpticalSystem system, void (*change)(OpticalSystem &)) {
+    change(system);
+    return system;
 }
 
 std::vector<ExactCase> Cases() {
-    const PupilSpec plain = Spec(0.25, -1.5, 0.33);
-    const PupilSpec comaAlongX = With(plain, [](PupilSpec &s) { s.aberrations.coma = {0.7, 0}; });
-    const PupilSpec comaAlongY = With(plain, [](PupilSpec &s) { s.aberrations.coma = {0.7, 90}; });
-    const PupilSpec comaOblique = With(plain, [](PupilSpec &s) { s.aberrations.coma = {-0.4, 33.3}; });
-    const PupilSpec astigmatism = With(plain, [](PupilSpec &s) { s.aberrations.astigmatism = {1.2, 90}; });
-    const PupilSpec cross = With(comaAlongX, [](PupilSpec &s) {
+    const OpticalSystem plain = Spec(0.25, -1.5, 0.33);
+    const OpticalSystem comaAlongX = With(plain, [](OpticalSystem &s) { s.aberrations.coma = {0.7, 0}; });
+    const OpticalSystem comaAlongY = With(plain, [](OpticalSystem &s) { s.aberrations.coma = {0.7, 90}; });
+    const OpticalSystem comaOblique = With(plain, [](OpticalSystem &s) { s.aberrations.coma = {-0.4, 33.3}; });
+    const OpticalSystem astigmatism = With(plain, [](OpticalSystem &s) { s.aberrations.astigmatism = {1.2, 90}; });
+    const OpticalSystem cross = With(comaAlongX, [](OpticalSystem &s) {
         s.aberrations.astigmatism = {0.5, 0};
         s.aperture.spider = {4, 0.02, 0};
     });
-    const PupilSpec threeVanes = With(plain, [](PupilSpec &s) { s.aperture.spider = {3, 0.03, 90}; });
-    const PupilSpec zernikeCosines = With(Spec(0, 0, 0), [](PupilSpec &s) {
+    const OpticalSystem threeVanes = With(plain, [](OpticalSystem &s) { s.aperture.spider = {3, 0.03, 90}; });
+    const OpticalSystem zernikeCosines = With(Spec(0, 0, 0), [](OpticalSystem &s) {
         s.aberrations.zernike = {{6, 0.2}, {8, -0.1}, {12, 0.05}, {37, 0.03}};
     });
-    const PupilSpec zernikeSines = With(Spec(0, 0.5, 0.2), [](PupilSpec &s) {
+    const OpticalSystem zernikeSines = With(Spec(0, 0.5, 0.2), [](OpticalSystem &s) {
         s.aberrations.zernike = {{3, 0.3}, {9, 0.1}, {23, -0.04}};
     });
-    const PupilSpec everything = With(cross, [](PupilSpec &s) {
+    const OpticalSystem everything = With(cross, [](OpticalSystem &s) {
         s.aberrations.zernike = {{5, 0.1}, {36, 0.02}};
         s.aperture.spider = {5, 0.015, 12.5};
     });
@@ -84,7 +84,7 @@ class FarFieldExactness : public testing::TestWithParam<ExactCase> {};
 
 TEST_P(FarFieldExactness, IntensitiesEqualTheLiteralReadingBitForBitOnAnyNumberOfThreads) {
     const ExactCase &c = GetParam();
-    const PupilSampler pupil(c.spec, c.n, c.wavelength);
+    const PupilSampler pupil(c.system, c.n, c.wavelength);
     const std::vector<double> expected = reference::LiteralIntensity(pupil);
     for (std::int32_t threads : {1, 2, 3}) {
         FarField field(c.n, threads);

@@ -14,9 +14,9 @@ namespace {
 
 // The largest step of the wavefront, in waves, between lit neighbours along
 // the rows and columns of the grid: measured, not derived from the slope.
-double LargestStep(const PupilSpec &spec, std::int32_t n) {
-    const PupilSampler pupil(spec, n, spec.wavelength);
-    const double radius = 0.1 * n * 550 / spec.wavelength;
+double LargestStep(const OpticalSystem &system, std::int32_t n) {
+    const PupilSampler pupil(system, n, system.wavelength);
+    const double radius = 0.1 * n * 550 / system.wavelength;
     auto wavefront = [&](std::int32_t a, std::int32_t b) {
         const double x = -a / radius;
         const double y = b / radius;
@@ -42,7 +42,7 @@ double LargestStep(const PupilSpec &spec, std::int32_t n) {
 
 struct GuardCase {
     const char *name;
-    PupilSpec spec;
+    OpticalSystem system;
 };
 
 class SamplingGuard : public ::testing::TestWithParam<GuardCase> {};
@@ -54,24 +54,24 @@ class SamplingGuard : public ::testing::TestWithParam<GuardCase> {};
 // less than the slope at the rim: the guard may warn a few percent early,
 // never late. The cases lie a tenth either side of the limits.
 TEST_P(SamplingGuard, WarnsWhereTheGridStepsByMoreThanHalfAWave) {
-    const PupilSpec &spec = GetParam().spec;
+    const OpticalSystem &system = GetParam().system;
     const std::int32_t n = 256;
-    const bool aliases = LargestStep(spec, n) > 0.5;
-    const std::vector<std::string> warnings = SamplingWarnings({spec}, Spectrum{}, n);
-    EXPECT_EQ(!warnings.empty(), aliases) << LargestStep(spec, n);
-    const std::optional<std::int32_t> smallest = SmallestSampledGrid({spec}, Spectrum{});
+    const bool aliases = LargestStep(system, n) > 0.5;
+    const std::vector<std::string> warnings = SamplingWarnings({system}, Spectrum{}, n);
+    EXPECT_EQ(!warnings.empty(), aliases) << LargestStep(system, n);
+    const std::optional<std::int32_t> smallest = SmallestSampledGrid({system}, Spectrum{});
     ASSERT_TRUE(smallest);
     EXPECT_EQ(*smallest, aliases ? 512 : 256);
-    EXPECT_TRUE(SamplingWarnings({spec}, Spectrum{}, *smallest).empty());
+    EXPECT_TRUE(SamplingWarnings({system}, Spectrum{}, *smallest).empty());
     if (aliases) {
         EXPECT_NE(warnings.front().find("512"), std::string::npos) << warnings.front();
     }
 }
 
-PupilSpec WithComa(double waves) {
-    PupilSpec spec;
-    spec.aberrations.coma = {waves, 0};
-    return spec;
+OpticalSystem WithComa(double waves) {
+    OpticalSystem system;
+    system.aberrations.coma = {waves, 0};
+    return system;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,20 +86,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SamplingGuard, NeverStaysSilentWhereTheGridStepsByMoreThanHalfAWave) {
     for (double focus = 5; focus <= 8; focus += 0.1) {
-        const PupilSpec spec = testing::Pupil(0.5, focus, 0.2);
-        if (LargestStep(spec, 256) > 0.5) {
-            EXPECT_FALSE(SamplingWarnings({spec}, Spectrum{}, 256).empty()) << "focus " << focus;
+        const OpticalSystem system = testing::Pupil(0.5, focus, 0.2);
+        if (LargestStep(system, 256) > 0.5) {
+            EXPECT_FALSE(SamplingWarnings({system}, Spectrum{}, 256).empty()) << "focus " << focus;
         }
     }
 }
 
 TEST(SamplingGuard, AsksForVanesAtLeastOneGridStepWide) {
-    PupilSpec spec;
-    spec.aperture.spider = {4, 0.01, 0}; // 1 % of the diameter: 0.51 steps at N = 256, 1.02 at 512
-    EXPECT_FALSE(SamplingWarnings({spec}, Spectrum{}, 256).empty());
-    EXPECT_TRUE(SamplingWarnings({spec}, Spectrum{}, 512).empty());
+    OpticalSystem system;
+    system.aperture.spider = {4, 0.01, 0}; // 1 % of the diameter: 0.51 steps at N = 256, 1.02 at 512
+    EXPECT_FALSE(SamplingWarnings({system}, Spectrum{}, 256).empty());
+    EXPECT_TRUE(SamplingWarnings({system}, Spectrum{}, 512).empty());
     // at 780 nm the pupil is smaller: 0.72 steps at N = 512
-    EXPECT_FALSE(SamplingWarnings({spec}, PhotopicSpectrum(), 512).empty());
+    EXPECT_FALSE(SamplingWarnings({system}, PhotopicSpectrum(), 512).empty());
 }
 
 } // namespace

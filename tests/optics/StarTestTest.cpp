@@ -28,7 +28,7 @@ TEST_P(SphericalAberrationOutOfFocus, BrightensTheRimOnTheSideOfTheMarginalFocus
     const SuiterCase c = GetParam();
     const double waves = 8;
     auto rimShare = [&](double focus) {
-        const PupilSpec pupil = Pupil(c.spherical, focus, c.obstruction);
+        const OpticalSystem pupil = Pupil(c.spherical, focus, c.obstruction);
         const IntensityImage image = testing::Image(pupil, 512);
         const double disc = BlurRadius(pupil) / PixelScale(550); // pixels
         // the outer fifth of the disc, and the edge's diffraction fringe just beyond it

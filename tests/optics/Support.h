@@ -5,25 +5,25 @@
 #include <vector>
 
 #include "PupilSampler.h"
-#include "Spectrum.h"
+#include "Light.h"
 #include "StarImager.h"
 
 namespace diffrascope::optics::testing {
 
 inline constexpr std::int32_t kLargeGrid = 1024;
 
-inline PupilSpec Pupil(double spherical, double focus, double obstruction, double wavelength = 550) {
-    PupilSpec spec;
-    spec.aberrations.spherical = spherical;
-    spec.aberrations.focus = focus;
-    spec.aperture.obstruction = obstruction;
-    spec.wavelength = wavelength;
-    return spec;
+inline OpticalSystem Pupil(double spherical, double focus, double obstruction, double wavelength = 550) {
+    OpticalSystem system;
+    system.aberrations.spherical = spherical;
+    system.aberrations.focus = focus;
+    system.aperture.obstruction = obstruction;
+    system.wavelength = wavelength;
+    return system;
 }
 
 // The monochromatic image at the pupil's reference wavelength.
-inline IntensityImage Image(const PupilSpec &spec, std::int32_t n = kLargeGrid) {
-    return StarImager(n).Compute(spec, Spectrum{});
+inline IntensityImage Image(const OpticalSystem &system, std::int32_t n = kLargeGrid) {
+    return StarImager(n).Compute(system, Spectrum{});
 }
 
 inline double At(const IntensityImage &image, std::int32_t i, std::int32_t j) {

@@ -13,16 +13,16 @@ namespace {
 using testing::At;
 
 TEST(WhiteLight, IsTheWeightedSumOfTheMonochromaticImagesEachOfUnitFlux) {
-    PupilSpec spec = testing::Pupil(0.3, -0.7, 0.25);
-    spec.aberrations.coma = {0.4, 20};
-    spec.aperture.spider = {4, 0.01, 10};
+    OpticalSystem system = testing::Pupil(0.3, -0.7, 0.25);
+    system.aberrations.coma = {0.4, 20};
+    system.aperture.spider = {4, 0.01, 10};
     const Spectrum spectrum{{{450, 0.5}, {550, 1.0}, {656.3, 0.8}, {900, 0.0}}, "test"};
     StarImager imager(256);
-    const IntensityImage white = imager.Compute(spec, spectrum);
+    const IntensityImage white = imager.Compute(system, spectrum);
     std::vector<double> sum(white.values.size(), 0.0);
     const double total = 0.5 + 1.0 + 0.8;
     for (const SpectralLine &line : spectrum.lines) {
-        const IntensityImage mono = imager.Compute(spec, Spectrum{{line}, "line"});
+        const IntensityImage mono = imager.Compute(system, Spectrum{{line}, "line"});
         for (std::size_t k = 0; k < sum.size(); ++k) {
             sum[k] += line.weight / total * mono.values[k] / mono.Flux();
         }
@@ -40,7 +40,7 @@ TEST(WhiteLight, IsTheWeightedSumOfTheMonochromaticImagesEachOfUnitFlux) {
 // Each wavelength puts its first dark ring at 1.22 lambda/D of its own: the
 // sum over the eye's band fills the ring of the monochromatic image in.
 TEST(WhiteLight, FillsInTheFirstDarkRing) {
-    const PupilSpec spec = testing::Pupil(0, 0, 0);
+    const OpticalSystem system = testing::Pupil(0, 0, 0);
     StarImager imager(testing::kLargeGrid);
     auto darkest = [](const IntensityImage &image) {
         // the faintest of the pixels along the row through the centre, from 1 to 1.5 lambda/D (5 to 7 px)
@@ -50,8 +50,8 @@ TEST(WhiteLight, FillsInTheFirstDarkRing) {
         }
         return faintest / image.maximum;
     };
-    const double monochromatic = darkest(imager.Compute(spec, Spectrum{}));
-    const double white = darkest(imager.Compute(spec, PhotopicSpectrum()));
+    const double monochromatic = darkest(imager.Compute(system, Spectrum{}));
+    const double white = darkest(imager.Compute(system, PhotopicSpectrum()));
     EXPECT_LT(monochromatic, 0.002);
     EXPECT_GT(white, 3 * monochromatic);
     EXPECT_GT(white, 0.003);

@@ -42,13 +42,13 @@ std::vector<std::int32_t> WindowGrey(const WindowCase &c) {
 }
 
 // The pupil the window's scroll bars describe, by the window's own formulas.
-PupilSpec PupilOf(const ScrollPositions &p) {
-    PupilSpec spec;
-    spec.aberrations.spherical = p.spherical * 0.1;
-    spec.aberrations.focus = p.focus * 0.1;
-    spec.aperture.obstruction = p.obstruction * 0.01;
-    spec.wavelength = p.wavelength;
-    return spec;
+OpticalSystem PupilOf(const ScrollPositions &p) {
+    OpticalSystem system;
+    system.aberrations.spherical = p.spherical * 0.1;
+    system.aberrations.focus = p.focus * 0.1;
+    system.aperture.obstruction = p.obstruction * 0.01;
+    system.wavelength = p.wavelength;
+    return system;
 }
 
 class WindowPicture : public ::testing::TestWithParam<WindowCase> {};

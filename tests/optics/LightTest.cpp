@@ -5,7 +5,7 @@
 #include <string>
 #include <variant>
 
-#include "Spectrum.h"
+#include "Light.h"
 
 namespace diffrascope::optics {
 namespace {

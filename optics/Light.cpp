@@ -1,4 +1,4 @@
-#include "Spectrum.h"
+#include "Light.h"
 
 #include <algorithm>
 #include <charconv>

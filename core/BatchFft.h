@@ -267,6 +267,24 @@ void TransformLines(const Tables &t, const Work &w, std::int32_t extent, Load &&
     }
 }
 
+// The outputs consume receives, one vector per output, turned into one
+// vector per line: x[l] and y[l] hold outputs q .. q + kCount - 1 of line l.
+struct PerLine {
+    Lanes x[lanes::kCount];
+    Lanes y[lanes::kCount];
+};
+
+inline PerLine ToLines(const Lanes *x, const Lanes *y) {
+    PerLine lines;
+    for (std::int32_t u = 0; u < lanes::kCount; ++u) {
+        lines.x[u] = x[u];
+        lines.y[u] = y[u];
+    }
+    lanes::Transpose(lines.x);
+    lanes::Transpose(lines.y);
+    return lines;
+}
+
 // Lines whose inputs hold no symmetry: load(a, x, y) is asked for a itself.
 template <typename Load, typename Consume>
 void TransformCyclicLines(const Tables &t, const Work &w, std::int32_t extent, Load &&load, Consume &&consume) {

@@ -38,33 +38,9 @@ void StoreLanes(double *to, const Lanes &v) { std::memcpy(to, &v, sizeof v); }
 
 // ---- Geometry of the aperture -------------------------------------------------
 
-// Largest distance a from the centre along a row or column with u(a^2) <= 1;
-// every point inside the aperture has both coordinates within it, because u
-// does not decrease with d.
-std::int32_t OuterRadius(std::int32_t n, const RadiusScale &scale) {
-    std::int32_t a = static_cast<std::int32_t>(scale.gridScale / scale.wavelengthFactor);
-    a = a < n / 2 ? a : n / 2;
-    while (a < n / 2 && NormalisedRadius((a + 1) * (a + 1), scale) <= 1) {
-        ++a;
-    }
-    while (a > 0 && NormalisedRadius(a * a, scale) > 1) {
-        --a;
-    }
-    return a;
-}
-
-// Largest row distance a with u(a^2 + c^2) <= 1, for c within the radius.
-std::int32_t ColumnExtent(std::int32_t c, std::int32_t radius, const RadiusScale &scale) {
-    std::int32_t a = radius;
-    while (a > 0 && NormalisedRadius(a * a + c * c, scale) > 1) {
-        --a;
-    }
-    return a;
-}
-
 std::int32_t QuadrantStride(std::int32_t n) {
     const OpticalParameters widest{0, 0, 0, kLongestWavelength};
-    return RoundUpToLanes(OuterRadius(n, MakeRadiusScale(n, widest)) + 1);
+    return RoundUpToLanes(OuterRadius(n / 2, MakeRadiusScale(n, widest)) + 1);
 }
 
 // ---- Column spectra --------------------------------------------------------------
@@ -139,7 +115,7 @@ class Computation {
                 WorkerPool &pool, const ProgressCallback &progress)
         : n_(n), p_(p), scale_(MakeRadiusScale(n, p)), buffers_(buffers), scratch_(scratch), pool_(pool),
           progress_(progress), tables_{n, buffers.bitRev, scratch.cosines, scratch.sines},
-          tallies_(static_cast<ThreadTally *>(scratch.tallies)), radius_(OuterRadius(n, scale_)), layout_(n) {}
+          tallies_(static_cast<ThreadTally *>(scratch.tallies)), radius_(OuterRadius(n / 2, scale_)), layout_(n) {}
 
     void Run() {
         ResetTallies();
@@ -266,17 +242,10 @@ class Computation {
         // Output q of the kLanes columns arrives as one vector per output;
         // the row pass wants one vector per column: transpose the block.
         auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
-            Lanes im[kLanes];
-            Lanes re[kLanes];
-            for (std::int32_t u = 0; u < kLanes; ++u) {
-                im[u] = x[u];
-                re[u] = y[u];
-            }
-            lanes::Transpose(im);
-            lanes::Transpose(re);
+            const batch::PerLine columns = batch::ToLines(x, y);
             for (std::int32_t c = 0; c < kLanes; ++c) {
-                StoreLanes(layout_.Slot(buffers_.pupilIm, q0 / kLanes, c0 + c), im[c]);
-                StoreLanes(layout_.Slot(buffers_.shiftScratch, q0 / kLanes, c0 + c), re[c]);
+                StoreLanes(layout_.Slot(buffers_.pupilIm, q0 / kLanes, c0 + c), columns.x[c]);
+                StoreLanes(layout_.Slot(buffers_.shiftScratch, q0 / kLanes, c0 + c), columns.y[c]);
             }
         };
         batch::TransformLines(tables_, WorkOf(thread), ColumnExtent(c0, radius_, scale_), load, consume);

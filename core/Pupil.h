@@ -38,6 +38,30 @@ inline double NormalisedRadius(std::int32_t d, const RadiusScale &scale) {
 
 inline bool InsideAperture(double u, const OpticalParameters &p) { return !(u > 1 || u < p.obstruction); }
 
+// Largest distance a from the centre along a row or column, at most limit,
+// with u(a^2) <= 1; every point inside the aperture has both coordinates
+// within it, because u does not decrease with d.
+inline std::int32_t OuterRadius(std::int32_t limit, const RadiusScale &scale) {
+    std::int32_t a = static_cast<std::int32_t>(scale.gridScale / scale.wavelengthFactor);
+    a = a < limit ? a : limit;
+    while (a < limit && NormalisedRadius((a + 1) * (a + 1), scale) <= 1) {
+        ++a;
+    }
+    while (a > 0 && NormalisedRadius(a * a, scale) > 1) {
+        --a;
+    }
+    return a;
+}
+
+// Largest row distance a, at most radius, with u(a^2 + c^2) <= 1; 0 when there is none.
+inline std::int32_t ColumnExtent(std::int32_t c, std::int32_t radius, const RadiusScale &scale) {
+    std::int32_t a = radius;
+    while (a > 0 && NormalisedRadius(a * a + c * c, scale) > 1) {
+        --a;
+    }
+    return a;
+}
+
 struct PupilValue {
     double re;
     double im;

@@ -240,21 +240,14 @@ void FarField::Impl::TransformColumnGroup(const PupilSampler &pupil, std::int32_
     // Output q of the kLanes columns arrives as one vector per output; the
     // row pass wants one vector per column: transpose the block.
     auto consume = [&](std::int32_t q0, const Lanes *x, const Lanes *y) {
-        Lanes spectrumIm[kLanes];
-        Lanes spectrumRe[kLanes];
-        for (std::int32_t u = 0; u < kLanes; ++u) {
-            spectrumIm[u] = x[u];
-            spectrumRe[u] = y[u];
-        }
-        lanes::Transpose(spectrumIm);
-        lanes::Transpose(spectrumRe);
+        const batch::PerLine columns = batch::ToLines(x, y);
         const std::ptrdiff_t first = (static_cast<std::ptrdiff_t>(q0 / kLanes) * storedColumns + k0) * kLanes;
         for (std::int32_t c = 0; c < kLanes; ++c) {
-            lanes::StoreUnaligned(spectraIm.data() + first + c * kLanes, spectrumIm[c]);
-            lanes::StoreUnaligned(spectraRe.data() + first + c * kLanes, spectrumRe[c]);
+            lanes::StoreUnaligned(spectraIm.data() + first + c * kLanes, columns.x[c]);
+            lanes::StoreUnaligned(spectraRe.data() + first + c * kLanes, columns.y[c]);
         }
     };
-    batch::TransformCyclicLines(TransformTables(), WorkOf(thread), extent < 0 ? 0 : extent, load, consume);
+    batch::TransformCyclicLines(TransformTables(), WorkOf(thread), extent, load, consume);
 }
 
 // Every row of the column spectra, kLanes at a time; intensities go where the

@@ -59,19 +59,24 @@ double HalfMaximumDistance(const IntensityImage &image, std::int32_t i, std::int
 // holds less. The pixels' centres narrow it down to a few pixels in one pass;
 // bisection then weighs only the pixels of that thin annulus, the pixels
 // inside it counting whole.
-std::optional<double> RadiusHolding(const IntensityImage &image, double fraction) {
+// The light of the pixels whose centres lie k to k + 1 pixels from the axis, for every k.
+std::vector<double> Rings(const IntensityImage &image) {
+    const std::int32_t centre = image.n / 2;
+    std::vector<double> rings(static_cast<std::size_t>(image.n) + 2, 0.0); // reaches past the corners
+    for (std::int32_t i = 0; i < image.n; ++i) {
+        for (std::int32_t j = 0; j < image.n; ++j) {
+            rings[static_cast<std::size_t>(std::hypot(i - centre, j - centre))] += image.At(i, j);
+        }
+    }
+    return rings;
+}
+
+std::optional<double> RadiusHolding(const IntensityImage &image, const std::vector<double> &rings, double fraction) {
     const double flux = image.Flux();
     if (flux == 0) {
         return std::nullopt;
     }
     const std::int32_t centre = image.n / 2;
-    std::vector<double> rings(static_cast<std::size_t>(image.n) + 2, 0.0); // by the centre's distance, whole pixels
-    for (std::int32_t i = 0; i < image.n; ++i) {
-        for (std::int32_t j = 0; j < image.n; ++j) {
-            const double d = std::hypot(i - centre, j - centre);
-            rings[static_cast<std::size_t>(d)] += image.At(i, j);
-        }
-    }
     const double wanted = fraction * flux;
     double within = 0;
     std::size_t ring = 0;
@@ -155,10 +160,11 @@ Metrics Measure(const IntensityImage &image, double referencePeak, double pixelS
     for (double radius : all) {
         m.encircled.push_back({radius, EncircledFraction(image, radius / pixelScale)});
     }
-    if (auto r = RadiusHolding(image, 0.5)) {
+    const std::vector<double> rings = Rings(image);
+    if (auto r = RadiusHolding(image, rings, 0.5)) {
         m.ee50 = *r * pixelScale;
     }
-    if (auto r = RadiusHolding(image, 0.8)) {
+    if (auto r = RadiusHolding(image, rings, 0.8)) {
         m.ee80 = *r * pixelScale;
     }
     return m;

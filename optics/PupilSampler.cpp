@@ -41,13 +41,7 @@ PupilSampler::PupilSampler(const OpticalSystem &system, std::int32_t n, double w
     window_ = {ab.spherical * toWaves, ab.focus * toWaves, system.aperture.obstruction, wavelength};
     scale_ = MakeRadiusScale(n, window_);
 
-    radius_ = std::min(static_cast<std::int32_t>(scale_.gridScale / scale_.wavelengthFactor), n / 2 - 1);
-    while (radius_ < n / 2 - 1 && NormalisedRadius((radius_ + 1) * (radius_ + 1), scale_) <= 1) {
-        ++radius_;
-    }
-    while (radius_ > 0 && NormalisedRadius(radius_ * radius_, scale_) > 1) {
-        --radius_;
-    }
+    radius_ = OuterRadius(n / 2 - 1, scale_); // offset +n/2 lies outside the grid
 
     coma_ = ab.coma.waves * toWaves;
     comaDirection_ = DirectionOf(ab.coma.degrees);
@@ -78,13 +72,7 @@ PupilSampler::PupilSampler(const OpticalSystem &system, std::int32_t n, double w
     }
 }
 
-std::int32_t PupilSampler::Extent(std::int32_t b) const {
-    std::int32_t a = radius_;
-    while (a >= 0 && NormalisedRadius(a * a + b * b, scale_) > 1) {
-        --a;
-    }
-    return a;
-}
+std::int32_t PupilSampler::Extent(std::int32_t b) const { return ColumnExtent(b, radius_, scale_); }
 
 bool PupilSampler::Blocked(double x, double y) const {
     for (const Direction &vane : vanes_) {

@@ -93,7 +93,7 @@ class PupilSampler {
     double Wavelength() const { return wavelength_; }
     // Largest offset along a row or column that is inside the outer rim.
     std::int32_t Radius() const { return radius_; }
-    // Largest |a| with a point (a, b) inside the outer rim, for |b| given.
+    // Largest |a| with a point (a, b) inside the outer rim, for |b| given (0 when none is).
     std::int32_t Extent(std::int32_t b) const;
     // Exact mirror symmetries of the samples: (a, b) and (-a, b) give the same
     // sample (MirrorsRows), or (a, b) and (a, -b) (MirrorsColumns).

@@ -1,5 +1,7 @@
 #include "Render.h"
 
+#include <utility>
+
 #include "StarImager.h"
 
 namespace diffrascope::optics {
@@ -43,9 +45,11 @@ std::vector<double> PanelFocus(const RenderJob &job) {
 
 RenderResult Plan(const RenderJob &job) { return PlanFor(job, PanelPupils(job)); }
 
-RenderResult Render(const RenderJob &job) {
+RenderResult Render(const RenderJob &job) { return Render(job, Plan(job)); }
+
+RenderResult Render(const RenderJob &job, RenderResult plan) {
     const std::vector<OpticalSystem> pupils = PanelPupils(job);
-    RenderResult result = PlanFor(job, pupils);
+    RenderResult result = std::move(plan);
     StarImager imager(result.grid, job.threads);
     double referencePeak = 0;
     if (job.metrics) {

@@ -67,5 +67,7 @@ RenderResult Plan(const RenderJob &job);
 // std::bad_alloc) when memory is short, InvalidInputError for a view that
 // does not fit its grid.
 RenderResult Render(const RenderJob &job);
+// The same for a plan that Plan made of the job, not worked out again.
+RenderResult Render(const RenderJob &job, RenderResult plan);
 
 } // namespace diffrascope::optics

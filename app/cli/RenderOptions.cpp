@@ -636,23 +636,17 @@ Problem Reader::ReadSheet(RenderRequest &request) {
             return *refusal;
         }
         const Decimal w = std::get<Decimal>(read);
-        const int sides[] = {-1, 0, 1};
-        for (int side : sides) {
-            if (focus_) {
-                const std::optional<Decimal> f = AddMultiple(*focus_, side, w);
-                if (!f || Compare(*f, kFocusRange.min) < 0 || Compare(*f, kFocusRange.max) > 0) {
-                    return Refused(name::kStarTest, text, QStringLiteral("takes the focus beyond -50 to 50 waves"),
-                                   QLatin1String(kStarTestRange.text) + QStringLiteral(" within -50 to 50 waves of focus"));
-                }
-                AddPanel(request, Waves(*f), RoleOf(side), SignedText(*f));
-            } else {
-                const double f = focusWaves_ + side * ToDouble(w);
-                if (std::fabs(f) > kFocusLimit) {
-                    return Refused(name::kStarTest, text, QStringLiteral("takes the focus beyond -50 to 50 waves"),
-                                   QLatin1String(kStarTestRange.text) + QStringLiteral(" within -50 to 50 waves of focus"));
-                }
-                AddPanel(request, f, RoleOf(side), SignedText(f));
+        for (int side : {-1, 0, 1}) {
+            // exact when the focus was typed in waves, a double when it came from millimetres
+            const std::optional<Decimal> exact = focus_ ? AddMultiple(*focus_, side, w) : std::nullopt;
+            const double waves = exact ? Waves(*exact) : focusWaves_ + side * ToDouble(w);
+            const bool inRange = exact ? Compare(*exact, kFocusRange.min) >= 0 && Compare(*exact, kFocusRange.max) <= 0
+                                       : !focus_ && std::fabs(waves) <= kFocusLimit;
+            if (!inRange) {
+                return Refused(name::kStarTest, text, QStringLiteral("takes the focus beyond -50 to 50 waves"),
+                               QLatin1String(kStarTestRange.text) + QStringLiteral(" within -50 to 50 waves of focus"));
             }
+            AddPanel(request, waves, RoleOf(side), exact ? SignedText(*exact) : SignedText(waves));
         }
     } else if (Has(name::kThroughFocus)) {
         const QString text = Value(name::kThroughFocus);

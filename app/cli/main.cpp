@@ -37,10 +37,11 @@ void Complain(const QString &line) { Print(stderr, line + QLatin1Char('\n')); }
 
 bool IsStandardOutput(const QString &name) { return name == QLatin1String(diffrascope::cli::kStandardOutputName); }
 
-// The computation's own message, followed by a full stop.
-std::optional<RenderResult> Compute(const RenderRequest &request) {
+// The plan of the job (grid, view, warnings) or its computation; on failure
+// the computation's own message, followed by a full stop.
+template <typename Step> std::optional<RenderResult> Attempt(Step step) {
     try {
-        return diffrascope::optics::Render(request.job);
+        return step();
     } catch (const diffrascope::ComputationError &failure) {
         Complain(QString::fromUtf8(failure.what()) + QLatin1Char('.'));
     } catch (const std::bad_alloc &) {
@@ -91,7 +92,11 @@ QStringList Warnings(const RenderResult &plan) {
 }
 
 int Render(const RenderRequest &request) {
-    const QStringList warnings = Warnings(diffrascope::optics::Plan(request.job));
+    const std::optional<RenderResult> plan = Attempt([&] { return diffrascope::optics::Plan(request.job); });
+    if (!plan) {
+        return kExitFailure;
+    }
+    const QStringList warnings = Warnings(*plan);
     for (const QString &warning : warnings) {
         Complain(QLatin1String(kPrefix) + (request.strict ? QString() : QStringLiteral("warning: ")) + warning +
                  QLatin1Char('.'));
@@ -100,7 +105,8 @@ int Render(const RenderRequest &request) {
         Complain(QLatin1String(kPrefix) + QStringLiteral("--strict: nothing was written."));
         return kExitStrict;
     }
-    const std::optional<RenderResult> result = Compute(request);
+    const std::optional<RenderResult> result =
+        Attempt([&] { return diffrascope::optics::Render(request.job, *plan); });
     if (!result) {
         return kExitFailure;
     }

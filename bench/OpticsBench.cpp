@@ -6,8 +6,8 @@
 #include <string>
 
 #include "Display.h"
-#include "Render.h"
-#include "StarImager.h"
+#include "Engine.h"
+#include "Imager.h"
 #include "WorkerPool.h"
 
 namespace diffrascope::bench {
@@ -24,46 +24,62 @@ optics::OpticalSystem Newtonian() {
     return pupil;
 }
 
+std::string Threads() { return "threads=" + std::to_string(ThreadCountFromEnvironment()); }
+
 // The whole grid's grey levels, as the window's pipeline gives them.
 void StarImage(benchmark::State &state, std::int32_t n, const optics::Spectrum &spectrum) {
-    optics::StarImager imager(n);
+    optics::Imager imager(n);
     const optics::OpticalSystem pupil = Newtonian();
     const optics::PanelView whole = optics::CentredView(n, n, 1);
+    optics::IntensityImage image;
     optics::Panel panel;
     for (auto _ : state) {
-        const optics::IntensityImage &image = imager.Compute(pupil, spectrum);
+        imager.Compute(pupil, spectrum, image);
         optics::MakePanel(image, whole, {}, optics::Keep::GreyLevels, panel);
         benchmark::DoNotOptimize(panel.grey.data());
     }
-    state.SetLabel("threads=" + std::to_string(ThreadCountFromEnvironment()));
-}
-
-void Sheet(benchmark::State &state, optics::RenderJob job) {
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(optics::Render(job).panels.data());
-    }
-    state.SetLabel(std::to_string(job.focus.size()) + " panels, threads=" +
-                   std::to_string(ThreadCountFromEnvironment()));
+    state.SetLabel(Threads());
 }
 
 // Suiter's classic: a quarter wave of under-correction, 33 % obstruction, +-8 waves.
-optics::RenderJob StarTest(std::int32_t n) {
-    optics::RenderJob job;
-    job.pupil.aberrations.spherical = 0.25;
-    job.pupil.aperture.obstruction = 0.33;
-    job.focus = {-8, 0, 8};
+optics::Job StarTest(std::int32_t n, bool metrics) {
+    optics::Job job;
+    job.system.aberrations.spherical = 0.25;
+    job.system.aperture.obstruction = 0.33;
+    job.panels.kind = optics::Panels::Kind::StarTest;
+    job.panels.defocus = 8;
     job.layout = optics::Layout::Panels;
     job.grid = n;
+    job.metrics = metrics;
     return job;
 }
 
-optics::RenderJob ThroughFocus(std::int32_t n, std::int32_t panels) {
-    optics::RenderJob job = StarTest(n);
-    job.focus.clear();
-    for (std::int32_t k = 0; k < panels; ++k) {
-        job.focus.push_back(k - panels / 2); // -4 .. 4 waves for nine panels
-    }
+optics::Job ThroughFocus(std::int32_t n, std::int32_t panels) {
+    optics::Job job = StarTest(n, false);
+    job.panels.kind = optics::Panels::Kind::ThroughFocus;
+    job.panels.from = -(panels / 2); // -4 .. 4 waves for nine panels
+    job.panels.to = panels / 2;
+    job.panels.step = 1;
     return job;
+}
+
+// A whole sheet on a long-lived engine, as the lab window computes it: plan and compute.
+void Sheet(benchmark::State &state, const optics::Job &job) {
+    optics::Engine engine;
+    std::size_t panels = 0;
+    for (auto _ : state) {
+        optics::Result result = engine.Compute(optics::MakePlan(job));
+        panels = result.panels.size();
+        benchmark::DoNotOptimize(result.panels.data());
+    }
+    state.SetLabel(std::to_string(panels) + " panels, " + Threads());
+}
+
+// Planning alone: the job checked, the panels' focus, grid, field and warnings.
+void Planning(benchmark::State &state, const optics::Job &job) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(optics::MakePlan(job).Grid());
+    }
 }
 
 } // namespace
@@ -78,7 +94,18 @@ void RegisterOpticsBenchmarks() {
     benchmark::RegisterBenchmark("BM_WhiteLight/512/visual", StarImage, 512, optics::PhotopicSpectrum())
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
-    benchmark::RegisterBenchmark("BM_StarTest/1024", Sheet, StarTest(1024))->Unit(benchmark::kMillisecond)->UseRealTime();
+    for (std::int32_t n : {512, 1024}) {
+        const std::string size = std::to_string(n);
+        benchmark::RegisterBenchmark(("BM_StarTest/" + size).c_str(), Sheet, StarTest(n, false))
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("BM_StarTest/" + size + "/metrics").c_str(), Sheet, StarTest(n, true))
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("BM_StarTestPlanning/" + size).c_str(), Planning, StarTest(n, false))
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     benchmark::RegisterBenchmark("BM_ThroughFocus/512/9", Sheet, ThroughFocus(512, 9))
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();

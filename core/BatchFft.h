@@ -52,6 +52,19 @@ struct Work {
     Lanes *y;
 };
 
+// In a work area y lies this many vectors beyond x, so that x[i] and y[i]
+// fall into different cache sets.
+inline constexpr std::int32_t kWorkYShiftSlots = 2048 / lanes::kBytes;
+
+// Vectors of one thread's work area; the areas of the threads lie one after another.
+constexpr std::int32_t WorkAreaSlots(std::int32_t n) { return 2 * WorkSlots(n) + kWorkYShiftSlots; }
+
+// The work area of a thread within the areas starting at `areas`.
+inline Work WorkOfThread(Lanes *areas, std::int32_t n, std::int32_t thread) {
+    Lanes *area = areas + static_cast<std::ptrdiff_t>(thread) * WorkAreaSlots(n);
+    return {area, area + WorkSlots(n) + kWorkYShiftSlots};
+}
+
 // Twiddles of every stage, copied from the sine table: the stage with
 // half-span k keeps c and s of its twiddle j at index k + j, that is
 // sintbl[j (n / 2k) + n/4] and sintbl[j (n / 2k)], as Fft reads them.

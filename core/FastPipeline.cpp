@@ -13,11 +13,8 @@ namespace {
 using lanes::Lanes;
 constexpr std::int32_t kLanes = lanes::kCount;
 
-constexpr double kLongestWavelength = 300; // nm: the widest pupil, for sizing the quadrant
+constexpr double kShortestWavelength = 300; // nm: the widest pupil, for sizing the quadrant
 constexpr std::int32_t kGreyRowsPerUnit = 16;
-// y lies this far beyond x in a work area, so that x[i] and y[i] fall into
-// different cache sets.
-constexpr std::int32_t kWorkYShiftBytes = 2048;
 constexpr std::int32_t kCacheLine = 64;
 
 // Per-thread results of a pass, one cache line each so that threads never share one.
@@ -39,7 +36,7 @@ void StoreLanes(double *to, const Lanes &v) { std::memcpy(to, &v, sizeof v); }
 // ---- Geometry of the aperture -------------------------------------------------
 
 std::int32_t QuadrantStride(std::int32_t n) {
-    const OpticalParameters widest{0, 0, 0, kLongestWavelength};
+    const OpticalParameters widest{0, 0, 0, kShortestWavelength};
     return RoundUpToLanes(OuterRadius(n / 2, MakeRadiusScale(n, widest)) + 1);
 }
 
@@ -172,10 +169,7 @@ class Computation {
     }
 
     batch::Work WorkOf(std::int32_t thread) const {
-        const std::int32_t slots = batch::WorkSlots(n_);
-        const std::int32_t perThread = 2 * slots + kWorkYShiftBytes / lanes::kBytes;
-        auto *area = reinterpret_cast<Lanes *>(scratch_.workArea) + static_cast<std::ptrdiff_t>(thread) * perThread;
-        return {area, area + slots + kWorkYShiftBytes / lanes::kBytes};
+        return batch::WorkOfThread(reinterpret_cast<Lanes *>(scratch_.workArea), n_, thread);
     }
 
     // Q[a][b] for a, b <= R from the octant b >= a; columns beyond R read zero.
@@ -328,8 +322,8 @@ Status AllocateScratch(std::int32_t n, std::int32_t threads, Scratch &scratch) {
     scratch = Scratch{};
     const std::int32_t stride = QuadrantStride(n);
     const std::size_t quadrantBytes = sizeof(double) * static_cast<std::size_t>(stride) * stride;
-    const std::size_t workBytes = static_cast<std::size_t>(threads) *
-                                  (2 * static_cast<std::size_t>(batch::WorkSlots(n)) * lanes::kBytes + kWorkYShiftBytes);
+    const std::size_t workBytes =
+        static_cast<std::size_t>(threads) * static_cast<std::size_t>(batch::WorkAreaSlots(n)) * lanes::kBytes;
     const std::size_t tallyBytes = static_cast<std::size_t>(threads) * sizeof(ThreadTally);
     const std::size_t twiddleBytes = sizeof(double) * static_cast<std::size_t>(batch::TwiddleEntries(n));
     void *re = nullptr;

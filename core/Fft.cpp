@@ -66,7 +66,7 @@ void Report(const ProgressCallback &progress, std::int32_t percent) {
 
 bool IsTransformLength(std::int32_t n) { return n >= 4 && (n & (n - 1)) == 0; }
 
-void MakeSinTable(std::int32_t n, double *sintbl) {
+void MakeSinTable(std::int32_t n, double *sintbl, TraceLine trace) {
     CheckLength(n);
     const std::int32_t half = n / 2;
     const std::int32_t quarter = half / 2;
@@ -77,7 +77,9 @@ void MakeSinTable(std::int32_t n, double *sintbl) {
     t = 2 * dc;
     sintbl[quarter] = 1;
     sintbl[0] = 0;
-    WriteTrace("a\n");
+    if (trace == TraceLine::Write) {
+        WriteTrace("a\n");
+    }
     double c = 1;
     double s = 0;
     // c and s follow cos(2 pi i / n) and sin(2 pi i / n) over the first eighth.
@@ -101,7 +103,7 @@ void MakeSinTable(std::int32_t n, double *sintbl) {
     }
 }
 
-void MakeBitReverseTable(std::int32_t n, std::int32_t *bitrev) {
+void MakeBitReverseTable(std::int32_t n, std::int32_t *bitrev, TraceLine trace) {
     CheckLength(n);
     const std::int32_t half = n / 2;
     std::int32_t j = 0;
@@ -116,7 +118,9 @@ void MakeBitReverseTable(std::int32_t n, std::int32_t *bitrev) {
         j = j + k;
         bitrev[i] = j;
     }
-    WriteTrace("b\n");
+    if (trace == TraceLine::Write) {
+        WriteTrace("b\n");
+    }
 }
 
 void Fft(std::int32_t n, const std::int32_t *bitrev, const double *sintbl, double *x, double *y) {

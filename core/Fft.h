@@ -15,11 +15,16 @@ constexpr std::int32_t SinTableLength(std::int32_t n) { return n + n / 4; }
 // True for the lengths the transform accepts: powers of two, at least 4.
 bool IsTransformLength(std::int32_t n);
 
+// Whether a table builder writes its trace line: the window's pipeline does;
+// a library that serves other programs keeps standard output to itself.
+enum class TraceLine { Write, Silent };
+
 // sintbl[i] = sin(2 pi i / n) for i < n + n/4; the cosine is read at i + n/4.
-// Writes the trace line "a\n".
-void MakeSinTable(std::int32_t n, double *sintbl);
-// bitrev[i] = i with its log2(n) bits reversed. Writes the trace line "b\n".
-void MakeBitReverseTable(std::int32_t n, std::int32_t *bitrev);
+// Writes the trace line "a\n" unless told to keep silent.
+void MakeSinTable(std::int32_t n, double *sintbl, TraceLine trace = TraceLine::Write);
+// bitrev[i] = i with its log2(n) bits reversed. Writes the trace line "b\n"
+// unless told to keep silent.
+void MakeBitReverseTable(std::int32_t n, std::int32_t *bitrev, TraceLine trace = TraceLine::Write);
 
 // In-place transform of z = x + i y. n > 0: forward, scaled by 1/n;
 // n < 0: inverse of length -n, unscaled; n == 0: nothing.

@@ -33,6 +33,8 @@ inline constexpr PositionRange kWavelengthRange{300, 1000};
 inline constexpr std::int32_t kMinGridSize = 4;
 inline constexpr std::int32_t kMaxGridSize = 4096;
 inline constexpr std::int32_t kStartGridSize = 512;
+// The window shows the centre kCropSide x kCropSide pixels of the picture.
+inline constexpr std::int32_t kCropSide = 256;
 bool IsAcceptedGridSize(std::int32_t n);
 
 // Process-wide state of the computation.

@@ -1,31 +1,33 @@
 #pragma once
-// An owning, cache-line aligned array of trivially copyable elements, obtained
-// through the core's allocation path (so tests can make it fail). Not zeroed.
+// An owning, cache-line aligned array of trivially copyable elements. Not zeroed.
 
 #include <cstddef>
+#include <new>
 #include <utility>
 
-#include "Errors.h"
-#include "Grid.h"
+#include "OpticsError.h"
 
 namespace diffrascope::optics {
 
 template <typename T> class AlignedBuffer {
   public:
     AlignedBuffer() = default;
-    // Throws AllocationError when the memory cannot be had.
+    // Throws OutOfMemoryError when the memory cannot be had.
     explicit AlignedBuffer(std::size_t count) : count_(count) {
-        if (count != 0 && AllocateBlock(count * sizeof(T), block_) != kSuccess) {
-            count_ = 0;
-            throw AllocationError();
+        if (count != 0) {
+            block_ = ::operator new(count * sizeof(T), kAlignment, std::nothrow);
+            if (block_ == nullptr) {
+                count_ = 0;
+                throw OutOfMemoryError();
+            }
         }
     }
-    ~AlignedBuffer() { ReleaseBlock(block_); }
+    ~AlignedBuffer() { Release(block_); }
     AlignedBuffer(AlignedBuffer &&other) noexcept
         : block_(std::exchange(other.block_, nullptr)), count_(std::exchange(other.count_, 0)) {}
     AlignedBuffer &operator=(AlignedBuffer &&other) noexcept {
         if (this != &other) {
-            ReleaseBlock(block_);
+            Release(block_);
             block_ = std::exchange(other.block_, nullptr);
             count_ = std::exchange(other.count_, 0);
         }
@@ -41,6 +43,13 @@ template <typename T> class AlignedBuffer {
     const T &operator[](std::size_t k) const { return data()[k]; }
 
   private:
+    static constexpr std::align_val_t kAlignment{64}; // a cache line
+    static void Release(void *block) {
+        if (block != nullptr) {
+            ::operator delete(block, kAlignment);
+        }
+    }
+
     void *block_ = nullptr;
     std::size_t count_ = 0;
 };

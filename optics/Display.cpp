@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "Errors.h"
 #include "Intensities.h"
+#include "OpticsError.h"
 
 namespace diffrascope::optics {
 namespace {
 
 constexpr double kLogScale = 255; // the peak is white
 constexpr std::int32_t kBlack = 0;
+constexpr std::int32_t kRowsAtOnce = 8; // grid rows mapped together, then written across the picture
 
 // The mean of the bin x bin block whose first grid row and column are given;
 // a single pixel is its own intensity, exactly.
@@ -76,8 +77,9 @@ class BinnedField {
 PanelView CentredView(std::int32_t n, std::int32_t side, std::int32_t bin) {
     PanelView view{side, bin, n / 2 - (side / 2) * bin - (bin - 1) / 2};
     if (side < 1 || bin < 1 || static_cast<std::int64_t>(side) * bin > n) {
-        throw InvalidInputError("a panel of " + std::to_string(side) + " pixels of " + std::to_string(bin) + " x " +
-                                std::to_string(bin) + " grid pixels does not fit a grid of " + std::to_string(n));
+        throw ParameterError("panel", "a panel of " + std::to_string(side) + " pixels of " + std::to_string(bin) +
+                                          " x " + std::to_string(bin) + " grid pixels does not fit a grid of " +
+                                          std::to_string(n));
     }
     // A view as large as the grid starts at its edge, the centre a pixel off its block's middle.
     view.first = std::clamp(view.first, 0, n - side * bin);
@@ -95,32 +97,56 @@ std::int32_t GreyLevel(double v, const DisplayScale &scale) {
     return level >= intensities::kWhite ? intensities::kWhite : static_cast<std::int32_t>(level); // truncated
 }
 
+namespace {
+
+// Grey levels (and normalised values) of one grid row of the panel, along the picture's column.
+void MapRow(double factor, const double *row, std::int32_t side, const DisplayScale &scale, std::int32_t *grey,
+            double *values) {
+    if (scale.scale == Scale::Amplitude) {
+        intensities::MapAmplitudeRow(factor, row, side, grey, values);
+        return;
+    }
+    for (std::int32_t y = 0; y < side; ++y) {
+        const double v = factor * row[y];
+        if (values != nullptr) {
+            values[y] = v;
+        }
+        grey[y] = GreyLevel(v, scale);
+    }
+}
+
+} // namespace
+
 void MakePanel(const IntensityImage &image, const PanelView &view, const DisplayScale &scale, Keep keep,
                Panel &panel) {
     const BinnedField field(image, view);
     if (field.Brightest() == 0) {
-        throw ZeroDivisionError();
+        throw NoLightError();
     }
     const double factor = 1 / field.Brightest();
-    const std::size_t count = static_cast<std::size_t>(view.side) * view.side;
+    const std::int32_t side = view.side;
+    const std::size_t count = static_cast<std::size_t>(side) * side;
     panel.view = view;
     panel.values.resize(keep == Keep::Intensities ? count : 0);
     panel.grey.resize(count);
-    double *values = panel.values.empty() ? nullptr : panel.values.data();
-    for (std::int32_t x = 0; x < view.side; ++x) {
-        const std::size_t k = static_cast<std::size_t>(x) * view.side;
-        const double *row = field.Row(x);
-        if (scale.scale == Scale::Amplitude) {
-            intensities::MapAmplitudeRow(factor, row, view.side, panel.grey.data() + k,
-                                         values == nullptr ? nullptr : values + k);
-            continue;
+    std::vector<std::int32_t> grey(static_cast<std::size_t>(kRowsAtOnce) * side);
+    std::vector<double> values(panel.values.empty() ? 0 : grey.size());
+    // A grid row is a picture column: map a few rows, then write them across the picture's rows.
+    for (std::int32_t x0 = 0; x0 < side; x0 += kRowsAtOnce) {
+        const std::int32_t rows = std::min(kRowsAtOnce, side - x0);
+        for (std::int32_t r = 0; r < rows; ++r) {
+            const std::size_t at = static_cast<std::size_t>(r) * side;
+            MapRow(factor, field.Row(x0 + r), side, scale, grey.data() + at, values.empty() ? nullptr : values.data() + at);
         }
-        for (std::int32_t y = 0; y < view.side; ++y) {
-            const double v = factor * row[y];
-            if (values != nullptr) {
-                values[k + y] = v;
+        for (std::int32_t y = 0; y < side; ++y) {
+            const std::size_t line = static_cast<std::size_t>(y) * side + x0;
+            for (std::int32_t r = 0; r < rows; ++r) {
+                const std::size_t at = static_cast<std::size_t>(r) * side + y;
+                panel.grey[line + r] = static_cast<std::uint8_t>(grey[at]);
+                if (!values.empty()) {
+                    panel.values[line + r] = values[at];
+                }
             }
-            panel.grey[k + y] = GreyLevel(v, scale);
         }
     }
 }

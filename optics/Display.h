@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "StarImager.h"
+#include "Imager.h"
 
 namespace diffrascope::optics {
 
@@ -21,7 +21,7 @@ struct PanelView {
 // The view of side x side pixels of bin x bin grid pixels centred on grid
 // point (n/2, n/2); side 256 and bin 1 is the window's crop, side n the whole
 // grid. The block holding (n/2, n/2) has it in its middle (odd bins) or just
-// past it, unless the view fills the grid. Throws InvalidInputError when the
+// past it, unless the view fills the grid. Throws ParameterError when the
 // view does not fit the grid.
 PanelView CentredView(std::int32_t n, std::int32_t side, std::int32_t bin);
 
@@ -41,18 +41,19 @@ std::int32_t GreyLevel(double v, const DisplayScale &scale);
 
 struct Panel {
     PanelView view;
-    // Block means divided by the brightest block of the whole field (so
-    // the brightest is 1), element [x][y] at x side + y: x is the grid row
-    // and the picture column, y the grid column and the picture row. Empty
-    // unless asked for.
+    // The picture, row-major with the top row first: pixel (x, y) at
+    // y side + x, where picture column x is grid row first + x bin and
+    // picture row y grid column first + y bin.
+    std::vector<std::uint8_t> grey;
+    // Block means divided by the brightest block of the whole field (so the
+    // brightest is 1), in the same layout; empty unless asked for.
     std::vector<double> values;
-    std::vector<std::int32_t> grey; // the same layout
 };
 
 enum class Keep { GreyLevels, Intensities };
 
-// Fills the panel, reusing its memory. Throws ZeroDivisionError when the
-// field holds no light at all.
+// Fills the panel, reusing its memory. Throws NoLightError when the field
+// holds no light at all.
 void MakePanel(const IntensityImage &image, const PanelView &view, const DisplayScale &scale, Keep keep,
                Panel &panel);
 // The same, grey levels and intensities, in a new panel.

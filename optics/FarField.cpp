@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "AlignedBuffer.h"
+#include "Limits.h"
+#include "OpticsError.h"
 #include "BatchFft.h"
 #include "Fft.h"
 #include "Intensities.h"
@@ -17,10 +19,8 @@ namespace {
 
 using lanes::Lanes;
 constexpr std::int32_t kLanes = lanes::kCount;
-constexpr std::int32_t kMaxGridSize = 4096;
 constexpr std::int32_t kCacheLine = 64;
-// y lies this far beyond x in a work area, so that x[i] and y[i] fall into different cache sets.
-constexpr std::int32_t kWorkYShiftSlots = 2048 / lanes::kBytes;
+constexpr double kPasses = 3; // the pupil box, the columns, the rows
 
 // Per-thread results of a pass, one cache line each so that threads never share one.
 struct alignas(kCacheLine) Tally {
@@ -52,7 +52,8 @@ struct FarField::Impl {
     std::int32_t threads = 1;
     AlignedBuffer<Lanes> work;
     AlignedBuffer<Tally> tallies;
-    double *intensity = nullptr; // the caller's, during a computation
+    double *intensity = nullptr;       // the caller's, during a computation
+    Checkpoint *checkpoint = nullptr;  // the caller's, during a computation
     // The pupil box, (2R + 1) rows of boxStride doubles, rows and columns in cyclic order.
     AlignedBuffer<double> boxRe;
     AlignedBuffer<double> boxIm;
@@ -72,7 +73,9 @@ struct FarField::Impl {
     void Prepare(const PupilSampler &pupil);
     void Reserve(AlignedBuffer<double> &buffer, std::size_t count);
     batch::Tables TransformTables() const { return {n, bitRev.data(), cosines.data(), sines.data()}; }
-    batch::Work WorkOf(std::int32_t thread);
+    batch::Work WorkOf(std::int32_t thread) { return batch::WorkOfThread(work.data(), n, thread); }
+    // Runs a pass of the far field (0, 1 or 2) over the pool, stopping where asked.
+    void RunPass(std::int32_t pass, std::int32_t units, FunctionRef<void(std::int32_t, std::int32_t)> job);
     std::int64_t BuildBox(const PupilSampler &pupil);
     void BuildBoxRow(const PupilSampler &pupil, std::int32_t k, std::int32_t thread);
     void TransformColumns(const PupilSampler &pupil);
@@ -83,16 +86,16 @@ struct FarField::Impl {
 };
 
 FarField::FarField(std::int32_t n, std::int32_t threads) : impl_(std::make_unique<Impl>()) {
-    if (!IsTransformLength(n) || n > kMaxGridSize) {
-        throw InvalidInputError("grid size " + std::to_string(n) + " is not a power of two from 4 to " +
-                                std::to_string(kMaxGridSize));
+    if (!IsTransformLength(n) || n > kLargestGrid) {
+        throw ParameterError("grid", std::to_string(n) + " is not a power of two from 4 to " +
+                                         std::to_string(kLargestGrid));
     }
     Impl &f = *impl_;
     f.n = n;
     f.bitRev.resize(static_cast<std::size_t>(n));
     f.sinTable.resize(static_cast<std::size_t>(SinTableLength(n)));
-    MakeSinTable(n, f.sinTable.data());
-    MakeBitReverseTable(n, f.bitRev.data());
+    MakeSinTable(n, f.sinTable.data(), TraceLine::Silent);
+    MakeBitReverseTable(n, f.bitRev.data(), TraceLine::Silent);
     if (!f.Batched()) {
         return; // the smallest grids take the literal transform on the calling thread
     }
@@ -102,11 +105,10 @@ FarField::FarField(std::int32_t n, std::int32_t threads) : impl_(std::make_uniqu
     try {
         f.pool = std::make_unique<WorkerPool>(threads > 0 ? threads : ThreadCountFromEnvironment());
     } catch (const std::exception &) {
-        throw AllocationError();
+        throw OutOfMemoryError();
     }
     f.threads = f.pool->Threads();
-    const std::size_t perThread = 2 * static_cast<std::size_t>(batch::WorkSlots(n)) + kWorkYShiftSlots;
-    f.work = AlignedBuffer<Lanes>(perThread * static_cast<std::size_t>(f.threads));
+    f.work = AlignedBuffer<Lanes>(static_cast<std::size_t>(batch::WorkAreaSlots(n)) * static_cast<std::size_t>(f.threads));
     f.tallies = AlignedBuffer<Tally>(static_cast<std::size_t>(f.threads));
 }
 
@@ -117,16 +119,22 @@ std::int32_t FarField::Threads() const { return impl_->threads; }
 double FarField::Maximum() const { return impl_->maximum; }
 
 std::int64_t FarField::Compute(const PupilSampler &pupil, std::span<double> intensity) {
+    Checkpoint never;
+    return Compute(pupil, intensity, never);
+}
+
+std::int64_t FarField::Compute(const PupilSampler &pupil, std::span<double> intensity, Checkpoint &checkpoint) {
     Impl &f = *impl_;
     if (pupil.GridSize() != f.n) {
-        throw InvalidInputError("the pupil is sampled for grid size " + std::to_string(pupil.GridSize()) +
-                                ", the far field has " + std::to_string(f.n));
+        throw ParameterError("grid", "the pupil is sampled for grid size " + std::to_string(pupil.GridSize()) +
+                                         ", the far field has " + std::to_string(f.n));
     }
     if (intensity.size() < static_cast<std::size_t>(f.n) * static_cast<std::size_t>(f.n)) {
-        throw InvalidInputError("the intensities of grid size " + std::to_string(f.n) + " need " +
-                                std::to_string(static_cast<std::int64_t>(f.n) * f.n) + " values");
+        throw ParameterError("grid", "the intensities of grid size " + std::to_string(f.n) + " need " +
+                                         std::to_string(static_cast<std::int64_t>(f.n) * f.n) + " values");
     }
     f.intensity = intensity.data();
+    f.checkpoint = &checkpoint;
     if (!f.Batched()) {
         return f.ComputeLiterally(pupil);
     }
@@ -170,17 +178,22 @@ void FarField::Impl::Prepare(const PupilSampler &pupil) {
     Reserve(spectraIm, spectra);
 }
 
-batch::Work FarField::Impl::WorkOf(std::int32_t thread) {
-    const std::int32_t slots = batch::WorkSlots(n);
-    Lanes *area = work.data() + static_cast<std::ptrdiff_t>(thread) * (2 * slots + kWorkYShiftSlots);
-    return {area, area + slots + kWorkYShiftSlots};
+void FarField::Impl::RunPass(std::int32_t pass, std::int32_t units,
+                             FunctionRef<void(std::int32_t, std::int32_t)> job) {
+    const Checkpoint &stops = *checkpoint;
+    pool->Run(
+        units,
+        [&](std::int32_t unit, std::int32_t thread) {
+            stops.ThrowIfStopped();
+            job(unit, thread);
+        },
+        [&](std::int32_t done) { checkpoint->Within((pass + static_cast<double>(done) / units) / kPasses); });
 }
 
 // Rows of the box, one unit each; a row mirrored about the y axis is copied, not sampled again.
 std::int64_t FarField::Impl::BuildBox(const PupilSampler &pupil) {
     const std::int32_t rows = pupil.MirrorsRows() ? offsets.radius + 1 : offsets.count;
-    pool->Run(
-        rows, [&](std::int32_t k, std::int32_t thread) { BuildBoxRow(pupil, k, thread); }, [](std::int32_t) {});
+    RunPass(0, rows, [&](std::int32_t k, std::int32_t thread) { BuildBoxRow(pupil, k, thread); });
     std::int64_t lit = 0;
     for (std::int32_t t = 0; t < threads; ++t) {
         lit += tallies[t].lit;
@@ -215,10 +228,8 @@ void FarField::Impl::BuildBoxRow(const PupilSampler &pupil, std::int32_t k, std:
 
 // The columns of the box, kLanes at a time; the spectra go to the spectra buffers.
 void FarField::Impl::TransformColumns(const PupilSampler &pupil) {
-    pool->Run(
-        storedColumns / kLanes,
-        [&](std::int32_t group, std::int32_t thread) { TransformColumnGroup(pupil, group, thread); },
-        [](std::int32_t) {});
+    RunPass(1, storedColumns / kLanes,
+            [&](std::int32_t group, std::int32_t thread) { TransformColumnGroup(pupil, group, thread); });
 }
 
 void FarField::Impl::TransformColumnGroup(const PupilSampler &pupil, std::int32_t group, std::int32_t thread) {
@@ -253,9 +264,7 @@ void FarField::Impl::TransformColumnGroup(const PupilSampler &pupil, std::int32_
 // Every row of the column spectra, kLanes at a time; intensities go where the
 // final quadrant swap puts them: row p to (p + n/2) mod n.
 void FarField::Impl::TransformRows() {
-    pool->Run(
-        n / kLanes, [&](std::int32_t group, std::int32_t thread) { TransformRowGroup(group, thread); },
-        [](std::int32_t) {});
+    RunPass(2, n / kLanes, [&](std::int32_t group, std::int32_t thread) { TransformRowGroup(group, thread); });
 }
 
 void FarField::Impl::TransformRowGroup(std::int32_t group, std::int32_t thread) {
@@ -303,7 +312,9 @@ std::int64_t FarField::Impl::ComputeLiterally(const PupilSampler &pupil) {
     }
     const TransformBuffers buffers{scratchRows.data(), workRe.data(), workIm.data(), bitRev.data(),
                                    sinTable.data()};
+    checkpoint->ThrowIfStopped();
     Fft2DCentred(n, reRows.data(), imRows.data(), buffers, {});
+    checkpoint->Within(1);
     maximum = 0;
     for (std::size_t k = 0; k < count; ++k) {
         intensity[k] = re[k] * re[k] + im[k] * im[k];

@@ -18,6 +18,7 @@
 #include <memory>
 #include <span>
 
+#include "Control.h"
 #include "PupilSampler.h"
 
 namespace diffrascope::optics {
@@ -39,6 +40,9 @@ class FarField {
     // values; the sampler must be made for this grid size); returns the
     // number of lit pupil points.
     std::int64_t Compute(const PupilSampler &pupil, std::span<double> intensity);
+    // The same, reporting its part of a stage of the checkpoint (0 to 1) and
+    // stopping where asked (CancelledError; the intensities are then unusable).
+    std::int64_t Compute(const PupilSampler &pupil, std::span<double> intensity, Checkpoint &checkpoint);
     // The largest intensity of the last computation; 0 when no light passed.
     double Maximum() const;
 

@@ -10,16 +10,15 @@
 #include <variant>
 #include <vector>
 
-namespace diffrascope::optics {
+#include "Limits.h"
 
-// Wavelengths the model covers, in nanometres.
-inline constexpr double kShortestWavelength = 300;
-inline constexpr double kLongestWavelength = 1000;
-inline constexpr std::int32_t kMaxSpectralLines = 701; // every nanometre from 300 to 1000
+namespace diffrascope::optics {
 
 struct SpectralLine {
     double nanometres;
     double weight; // at least 0
+
+    bool operator==(const SpectralLine &) const = default;
 };
 
 struct Spectrum {

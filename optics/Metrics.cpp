@@ -10,6 +10,8 @@ namespace {
 constexpr std::int32_t kSubsamples = 16; // per pixel side, for pixels the circle's edge crosses
 constexpr double kHalf = 0.5;
 constexpr std::int32_t kBisections = 40;
+constexpr double kEe50 = 0.5; // fractions of the flux whose radii are measured
+constexpr double kEe80 = 0.8;
 
 // Part of the unit square centred on (x, y) that lies within radius of the origin.
 double PartInside(double x, double y, double radius) {
@@ -55,23 +57,111 @@ double HalfMaximumDistance(const IntensityImage &image, std::int32_t i, std::int
     }
 }
 
-// The radius in pixels holding the fraction of the flux; none if the grid
-// holds less. The pixels' centres narrow it down to a few pixels in one pass;
-// bisection then weighs only the pixels of that thin annulus, the pixels
-// inside it counting whole.
-// The light of the pixels whose centres lie k to k + 1 pixels from the axis, for every k.
-std::vector<double> Rings(const IntensityImage &image) {
+// The pixels' squared distances from the axis that matter for a radius
+// near r: those of the box of half-side h about grid point (n/2, n/2), in the
+// grid's own order (row after row), so that every sum below adds the same
+// values in the same order as a pass over the whole grid would.
+struct Box {
+    std::int32_t first;
+    std::int32_t last;
+};
+
+Box BoxAbout(const IntensityImage &image, std::int32_t half) {
     const std::int32_t centre = image.n / 2;
-    std::vector<double> rings(static_cast<std::size_t>(image.n) + 2, 0.0); // reaches past the corners
-    for (std::int32_t i = 0; i < image.n; ++i) {
-        for (std::int32_t j = 0; j < image.n; ++j) {
-            rings[static_cast<std::size_t>(std::hypot(i - centre, j - centre))] += image.At(i, j);
-        }
-    }
-    return rings;
+    return {std::max(0, centre - half), std::min(image.n - 1, centre + half)};
 }
 
-std::optional<double> RadiusHolding(const IntensityImage &image, const std::vector<double> &rings, double fraction) {
+// floor of the distance of the pixel centre from the axis: the integer square
+// root of d, which is what std::hypot of the offsets truncates to.
+std::size_t RingOf(std::int32_t d) { return static_cast<std::size_t>(std::sqrt(static_cast<double>(d))); }
+
+// The light of the pixels whose centres lie k to k + 1 pixels from the axis,
+// for every k up to the first ring at which `wanted` of the flux is reached
+// (or for all rings when it never is). Rings grow box by box: ring k lies
+// within the box of half-side k, and each pass adds only the rings beyond the
+// last box, in the grid's order.
+std::vector<double> Rings(const IntensityImage &image, double wanted, const Checkpoint &checkpoint) {
+    const std::int32_t centre = image.n / 2;
+    std::vector<double> rings(static_cast<std::size_t>(image.n) + 2, 0.0); // reaches past the corners
+    std::int32_t complete = -1; // rings 0 .. complete are summed
+    double within = 0;
+    for (std::int32_t half = 16;; half *= 2) {
+        const Box box = BoxAbout(image, half);
+        const bool whole = box.first == 0 && box.last == image.n - 1;
+        const std::int32_t newest = whole ? static_cast<std::int32_t>(rings.size()) - 1 : half;
+        for (std::int32_t i = box.first; i <= box.last; ++i) {
+            checkpoint.ThrowIfStopped();
+            const std::int32_t di = i - centre;
+            for (std::int32_t j = box.first; j <= box.last; ++j) {
+                const std::int32_t dj = j - centre;
+                const std::size_t ring = RingOf(di * di + dj * dj);
+                if (static_cast<std::int32_t>(ring) > complete && static_cast<std::int32_t>(ring) <= newest) {
+                    rings[ring] += image.At(i, j);
+                }
+            }
+        }
+        for (std::int32_t k = complete + 1; k <= newest; ++k) {
+            within += rings[static_cast<std::size_t>(k)];
+        }
+        complete = newest;
+        if (whole || within >= wanted) {
+            return rings;
+        }
+    }
+}
+
+// A pixel of the thin annulus where the radius is sought, with what decides
+// how much of it a circle of squared radius r2 covers, as PartInside decides it.
+struct EdgePixel {
+    double value;
+    double near2; // squared distance of the square's nearest point
+    double far2;  // and of its farthest
+    double xx[kSubsamples]; // squared x of the subsamples, one per column of them
+    double yy[kSubsamples];
+
+    double Part(double r2) const {
+        if (near2 >= r2) {
+            return 0;
+        }
+        if (far2 <= r2) {
+            return 1;
+        }
+        std::int32_t inside = 0;
+        for (std::int32_t u = 0; u < kSubsamples; ++u) {
+            for (std::int32_t v = 0; v < kSubsamples; ++v) {
+                inside += xx[u] + yy[v] <= r2 ? 1 : 0;
+            }
+        }
+        return static_cast<double>(inside) / (kSubsamples * kSubsamples);
+    }
+};
+
+EdgePixel MakeEdgePixel(double x, double y, double value) {
+    EdgePixel e;
+    e.value = value;
+    const double nearX = std::max(std::fabs(x) - kHalf, 0.0);
+    const double nearY = std::max(std::fabs(y) - kHalf, 0.0);
+    e.near2 = nearX * nearX + nearY * nearY;
+    const double farX = std::fabs(x) + kHalf;
+    const double farY = std::fabs(y) + kHalf;
+    e.far2 = farX * farX + farY * farY;
+    for (std::int32_t k = 0; k < kSubsamples; ++k) {
+        const double sx = x - kHalf + (k + kHalf) / kSubsamples;
+        const double sy = y - kHalf + (k + kHalf) / kSubsamples;
+        e.xx[k] = sx * sx;
+        e.yy[k] = sy * sy;
+    }
+    return e;
+}
+
+// The radius in pixels holding the fraction of the flux; none if the grid
+// holds less. The rings narrow it down to a few pixels; bisection then weighs
+// only the pixels of that thin annulus, the pixels inside it counting whole.
+// A pixel whose share is the same at both ends of the bracket keeps it for
+// every radius between (the share grows with the radius), so only the
+// pixels that the bracket still cuts are weighed again.
+std::optional<double> RadiusHolding(const IntensityImage &image, const std::vector<double> &rings, double fraction,
+                                    const Checkpoint &checkpoint) {
     const double flux = image.Flux();
     if (flux == 0) {
         return std::nullopt;
@@ -90,31 +180,44 @@ std::optional<double> RadiusHolding(const IntensityImage &image, const std::vect
     double low = std::max(0.0, static_cast<double>(ring) - 1);
     double high = static_cast<double>(ring) + 2;
     double inside = 0;
-    struct Edge {
-        double x;
-        double y;
-        double value;
-    };
-    std::vector<Edge> edge;
-    for (std::int32_t i = 0; i < image.n; ++i) {
-        for (std::int32_t j = 0; j < image.n; ++j) {
+    std::vector<EdgePixel> edge;
+    const Box box = BoxAbout(image, static_cast<std::int32_t>(high) + 1); // no square beyond reaches `high`
+    for (std::int32_t i = box.first; i <= box.last; ++i) {
+        checkpoint.ThrowIfStopped();
+        for (std::int32_t j = box.first; j <= box.last; ++j) {
             const double x = i - centre;
             const double y = j - centre;
             const double part = PartInside(x, y, low);
             if (part == 1) {
                 inside += image.At(i, j);
             } else if (PartInside(x, y, high) > 0) {
-                edge.push_back({x, y, image.At(i, j)});
+                edge.push_back(MakeEdgePixel(x, y, image.At(i, j)));
             }
         }
     }
-    for (std::int32_t k = 0; k < kBisections; ++k) {
+    std::vector<double> partLow(edge.size());
+    std::vector<double> partHigh(edge.size());
+    std::vector<double> partMiddle(edge.size());
+    for (std::size_t k = 0; k < edge.size(); ++k) {
+        partLow[k] = edge[k].Part(low * low);
+        partHigh[k] = edge[k].Part(high * high);
+    }
+    for (std::int32_t step = 0; step < kBisections; ++step) {
+        checkpoint.ThrowIfStopped();
         const double middle = (low + high) / 2;
+        const double r2 = middle * middle;
         double sum = inside;
-        for (const Edge &e : edge) {
-            sum += PartInside(e.x, e.y, middle) * e.value;
+        for (std::size_t k = 0; k < edge.size(); ++k) {
+            partMiddle[k] = partLow[k] == partHigh[k] ? partLow[k] : edge[k].Part(r2);
+            sum += partMiddle[k] * edge[k].value;
         }
-        (sum < wanted ? low : high) = middle;
+        if (sum < wanted) {
+            low = middle;
+            partLow.swap(partMiddle);
+        } else {
+            high = middle;
+            partHigh.swap(partMiddle);
+        }
     }
     return (low + high) / 2;
 }
@@ -143,9 +246,15 @@ double EncircledFraction(const IntensityImage &image, double radiusPixels) {
 
 Metrics Measure(const IntensityImage &image, double referencePeak, double pixelScale,
                 const std::vector<double> &radii) {
+    return Measure(image, referencePeak, pixelScale, radii, Checkpoint());
+}
+
+Metrics Measure(const IntensityImage &image, double referencePeak, double pixelScale,
+                const std::vector<double> &radii, const Checkpoint &checkpoint) {
     Metrics m;
     m.strehl = referencePeak > 0 ? image.maximum / referencePeak : 0;
-    const auto peak = std::max_element(image.values.begin(), image.values.end()) - image.values.begin();
+    // The first pixel holding the maximum, in the grid's order.
+    const auto peak = std::find(image.values.begin(), image.values.end(), image.maximum) - image.values.begin();
     m.peakX = static_cast<std::int32_t>(peak / image.n);
     m.peakY = static_cast<std::int32_t>(peak % image.n);
     m.peakOffsetX = (m.peakX - image.n / 2) * pixelScale;
@@ -160,11 +269,12 @@ Metrics Measure(const IntensityImage &image, double referencePeak, double pixelS
     for (double radius : all) {
         m.encircled.push_back({radius, EncircledFraction(image, radius / pixelScale)});
     }
-    const std::vector<double> rings = Rings(image);
-    if (auto r = RadiusHolding(image, rings, 0.5)) {
+    checkpoint.ThrowIfStopped();
+    const std::vector<double> rings = Rings(image, kEe80 * image.Flux(), checkpoint);
+    if (auto r = RadiusHolding(image, rings, kEe50, checkpoint)) {
         m.ee50 = *r * pixelScale;
     }
-    if (auto r = RadiusHolding(image, rings, 0.8)) {
+    if (auto r = RadiusHolding(image, rings, kEe80, checkpoint)) {
         m.ee80 = *r * pixelScale;
     }
     return m;

@@ -13,7 +13,8 @@
 #include <optional>
 #include <vector>
 
-#include "StarImager.h"
+#include "Control.h"
+#include "Imager.h"
 
 namespace diffrascope::optics {
 
@@ -45,5 +46,8 @@ double EncircledFraction(const IntensityImage &image, double radiusPixels);
 // radii: encircled-energy radii in lambda/D beyond the Airy dark rings.
 Metrics Measure(const IntensityImage &image, double referencePeak, double pixelScale,
                 const std::vector<double> &radii);
+// The same, stopping where asked (CancelledError).
+Metrics Measure(const IntensityImage &image, double referencePeak, double pixelScale,
+                const std::vector<double> &radii, const Checkpoint &checkpoint);
 
 } // namespace diffrascope::optics

@@ -22,17 +22,6 @@ bool ZernikeEvenInX(const ZernikeIndex &z) { return z.m == 0 || (z.m % 2 == 0) !
 
 } // namespace
 
-bool Aberrations::WindowTermsOnly() const {
-    return coma.waves == 0 && astigmatism.waves == 0 && zernike.empty();
-}
-
-OpticalSystem WithoutAberrations(const OpticalSystem &system) {
-    OpticalSystem plain;
-    plain.aperture = system.aperture;
-    plain.wavelength = system.wavelength;
-    return plain;
-}
-
 PupilSampler::PupilSampler(const OpticalSystem &system, std::int32_t n, double wavelength)
     : n_(n), wavelength_(wavelength) {
     const Aberrations &ab = system.aberrations;
@@ -104,6 +93,29 @@ double PupilSampler::Wavefront(double x, double y, double u2) const {
     const double u4 = u2 * u2;
     const double w = window_.spherical * u4 + window_.focus * u2;
     return extra_ ? w + ExtraTerms(x, y, u2) : w;
+}
+
+Vector2 PupilSampler::WavefrontGradient(double x, double y) const {
+    const double u2 = x * x + y * y;
+    // d/dx of SA u^4 + F u^2 is (4 SA u^2 + 2 F) x
+    const double radial = 4 * window_.spherical * u2 + 2 * window_.focus;
+    Vector2 g{radial * x, radial * y};
+    if (coma_ != 0) {
+        const double along = x * comaDirection_.c + y * comaDirection_.s;
+        g.x += coma_ * (2 * x * along + u2 * comaDirection_.c);
+        g.y += coma_ * (2 * y * along + u2 * comaDirection_.s);
+    }
+    if (astigmatism_ != 0) {
+        const double along = x * astigmatismDirection_.c + y * astigmatismDirection_.s;
+        g.x += 2 * astigmatism_ * along * astigmatismDirection_.c;
+        g.y += 2 * astigmatism_ * along * astigmatismDirection_.s;
+    }
+    for (const auto &[polynomial, waves] : zernike_) {
+        const Vector2 z = polynomial.Gradient(x, y);
+        g.x += waves * z.x;
+        g.y += waves * z.y;
+    }
+    return g;
 }
 
 PupilSample PupilSampler::At(std::int32_t a, std::int32_t b) const {

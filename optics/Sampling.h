@@ -14,34 +14,57 @@
 #include <string>
 #include <vector>
 
+#include "Control.h"
 #include "Display.h"
-#include "PupilSampler.h"
 #include "Light.h"
+#include "OpticalSystem.h"
 
 namespace diffrascope::optics {
 
-inline constexpr std::int32_t kSmallestGrid = 256;
-inline constexpr std::int32_t kLargestGrid = 4096;
-
 // The steepest slope of the wavefront over the annulus, in waves per pupil
-// radius, at the reference wavelength.
-double SteepestSlope(const OpticalSystem &pupil);
+// radius, at the reference wavelength; sampled on 49 circles of 360 points.
+double SteepestSlope(const OpticalSystem &system);
 
 // Radius of the geometric blur disc, in lambda/D at the reference wavelength.
-double BlurRadius(const OpticalSystem &pupil);
+double BlurRadius(const OpticalSystem &system);
 
-// Why a grid does not sample the pupils (the phase, the blur disc, the
-// vanes), with the smallest grid that would; empty when it does.
-std::vector<std::string> SamplingWarnings(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum,
-                                          std::int32_t n);
+// What one system at several focus settings (a sheet's panels) asks of a
+// grid: the wavefront's gradient without the focus is sampled once, and each
+// focus adds its own 2 F (x, y).
+class SamplingNeeds {
+  public:
+    SamplingNeeds(const OpticalSystem &system, const std::vector<double> &focus, const Spectrum &spectrum,
+                  const Checkpoint &checkpoint = Checkpoint());
+    // The system at its own focus.
+    explicit SamplingNeeds(const OpticalSystem &system, const Spectrum &spectrum = Spectrum());
 
-// The smallest grid from 256 to 4096 that samples every pupil; nothing if none does.
-std::optional<std::int32_t> SmallestSampledGrid(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum);
+    double Slope() const { return slope_; } // the steepest of all, waves per pupil radius
+    double Reference() const { return reference_; }
+    double Longest() const { return longest_; } // the spectrum's longest wavelength, nm
+
+    // The smallest grid from 256 to 4096 that samples the wavefront and draws
+    // the vanes at least a grid step wide; nothing if none does.
+    std::optional<std::int32_t> SmallestGrid() const;
+    // Why a grid does not (the phase, the blur disc, the vanes), with the
+    // smallest grid that would; empty when it does.
+    std::vector<std::string> Warnings(std::int32_t n) const;
+    // The grid size that would do, not yet a power of two.
+    double GridNeeded() const { return grid_; }
+
+  private:
+    void Settle(const OpticalSystem &system, const Spectrum &spectrum);
+
+    double slope_ = 0;
+    double reference_ = 550;
+    double longest_ = 550;
+    double vaneWidth_ = 0; // fraction of the diameter; 0 without vanes
+    double grid_ = 0;
+};
 
 struct FieldRequest {
-    std::optional<std::int32_t> grid;     // else the smallest that samples the pupils and holds the field
-    std::int32_t side = 256;              // panel pixels
-    std::optional<double> width;          // lambda/D; else the largest blur disc with a margin
+    std::optional<std::int32_t> grid; // else the smallest that samples the pupils and holds the field
+    std::int32_t side = 256;          // panel pixels
+    std::optional<double> width;      // lambda/D; else the largest blur disc with a margin
 };
 
 struct FieldPlan {
@@ -52,11 +75,10 @@ struct FieldPlan {
     std::vector<std::string> warnings;
 };
 
-// Panels that show the largest blur disc of all the pupils with a margin (a
-// fifth of its radius, and eight lambda/D of the longest wavelength for the
-// rings beyond its edge), averaging blocks of grid pixels where the field has
-// more pixels than the panel. Throws InvalidInputError when a given grid is
-// smaller than the panel.
-FieldPlan PlanPanels(const std::vector<OpticalSystem> &pupils, const Spectrum &spectrum, const FieldRequest &request);
+// Panels that show the largest blur disc with a margin (a fifth of its
+// radius, and eight lambda/D of the longest wavelength for the rings beyond
+// its edge), averaging blocks of grid pixels where the field has more pixels
+// than the panel. Throws ParameterError when a given grid is smaller than the panel.
+FieldPlan PlanPanels(const SamplingNeeds &needs, const FieldRequest &request);
 
 } // namespace diffrascope::optics

@@ -7,10 +7,9 @@
 
 #include <cstdint>
 
-namespace diffrascope::optics {
+#include "Limits.h"
 
-inline constexpr std::int32_t kFirstZernike = 2;
-inline constexpr std::int32_t kLastZernike = 37;
+namespace diffrascope::optics {
 
 struct ZernikeIndex {
     std::int32_t n; // radial order
@@ -18,21 +17,31 @@ struct ZernikeIndex {
     bool sine;      // sin(m theta) rather than cos(m theta)
 };
 
+// Throws ParameterError for j below 1.
 ZernikeIndex NollIndex(std::int32_t j);
+
+struct Vector2 {
+    double x;
+    double y;
+};
 
 // One term, ready to evaluate: Z = norm * P(rho^2) * Re or Im of (x + iy)^m,
 // where rho^m P(rho^2) is the radial polynomial R_n^m(rho).
 class ZernikePolynomial {
   public:
+    // Throws ParameterError for j outside kFirstZernike .. kLastZernike.
     explicit ZernikePolynomial(std::int32_t j);
     // At the pupil point (x, y) with rho2 = x^2 + y^2 (given, so that the
     // caller's own rounding of it is used).
     double At(double x, double y, double rho2) const;
+    // The derivatives along x and y at (x, y).
+    Vector2 Gradient(double x, double y) const;
     const ZernikeIndex &Index() const { return index_; }
 
   private:
     ZernikeIndex index_;
-    double coefficients_[kLastZernike]; // of P, highest power of rho^2 first
+    static constexpr std::int32_t kMaxTerms = 5; // (n - m)/2 + 1: J <= 37 has radial order n <= 8
+    double coefficients_[kMaxTerms];              // of P, highest power of rho^2 first
     std::int32_t terms_;
     double norm_;
 };

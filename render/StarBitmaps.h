@@ -4,12 +4,13 @@
 
 #include <cstdint>
 
+#include "StarImage.h" // kCropSide, the side of the visible centre crop
+
 class QImage;
 
 namespace diffrascope {
 
 inline constexpr int kFullPictureSide = 1024; // side of the hidden full picture
-inline constexpr int kCropSide = 256;         // side of the visible centre crop
 
 // A picture control that keeps what is drawn on it.
 class PictureControl {

@@ -9,21 +9,21 @@
 #include <new>
 #include <optional>
 
+#include "Engine.h"
 #include "Errors.h"
+#include "FileOutput.h"
 #include "FitsOutput.h"
 #include "MetricsOutput.h"
-#include "Picture.h"
-#include "PictureOutput.h"
-#include "Render.h"
+#include "OpticsError.h"
 #include "RenderOptions.h"
-#include "Trace.h"
+#include "SheetPicture.h"
 
 namespace {
 
-using diffrascope::cli::CommandLineOutcome;
-using diffrascope::cli::PictureFormat;
-using diffrascope::cli::RenderRequest;
-using diffrascope::optics::RenderResult;
+using diffrascope::PictureFormat;
+using diffrascope::frontend::CommandLineOutcome;
+using diffrascope::frontend::RenderRequest;
+namespace optics = diffrascope::optics;
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1; // the computation or a write failed
@@ -35,38 +35,49 @@ void Print(std::FILE *stream, const QByteArray &bytes) { std::fwrite(bytes.const
 void Print(std::FILE *stream, const QString &text) { Print(stream, text.toUtf8()); }
 void Complain(const QString &line) { Print(stderr, line + QLatin1Char('\n')); }
 
-bool IsStandardOutput(const QString &name) { return name == QLatin1String(diffrascope::cli::kStandardOutputName); }
+bool IsStandardOutput(const QString &name) {
+    return name == QLatin1String(diffrascope::frontend::kStandardOutputName);
+}
 
-// The plan of the job (grid, view, warnings) or its computation; on failure
-// the computation's own message, followed by a full stop.
-template <typename Step> std::optional<RenderResult> Attempt(Step step) {
+// A plan or a result; on failure the message the window gives for no light
+// or short memory, or the library's own, and the exit status.
+template <typename Value> struct Attempted {
+    std::optional<Value> value;
+    int status = kExitSuccess;
+};
+
+template <typename Value, typename Step> Attempted<Value> Attempt(Step step) {
     try {
-        return step();
-    } catch (const diffrascope::ComputationError &failure) {
-        Complain(QString::fromUtf8(failure.what()) + QLatin1Char('.'));
-    } catch (const std::bad_alloc &) {
+        return {step(), kExitSuccess};
+    } catch (const optics::ParameterError &refused) {
+        Complain(QLatin1String(kPrefix) + QString::fromUtf8(refused.what()) + QLatin1Char('.'));
+        return {std::nullopt, kExitUsage};
+    } catch (const optics::NoLightError &) {
+        Complain(QString::fromUtf8(diffrascope::kZeroDivisionText) + QLatin1Char('.'));
+    } catch (const optics::OutOfMemoryError &) {
         Complain(QString::fromUtf8(diffrascope::kMemoryShortText)); // its sentence ends with its own stop
+    } catch (const std::bad_alloc &) {
+        Complain(QString::fromUtf8(diffrascope::kMemoryShortText));
     }
-    return std::nullopt;
+    return {std::nullopt, kExitFailure};
 }
 
 // The bytes of the picture file; empty with a message when it cannot be made.
-std::optional<QByteArray> EncodeOutput(const RenderRequest &request, const RenderResult &result) {
+std::optional<QByteArray> EncodeOutput(const RenderRequest &request, const optics::Result &result) {
     if (request.format == PictureFormat::Fits) {
         QString error;
-        std::optional<QByteArray> bytes = diffrascope::cli::EncodeFits(request, result, error);
+        std::optional<QByteArray> bytes = diffrascope::frontend::EncodeFits(result, error);
         if (!bytes) {
             Complain(QLatin1String(kPrefix) + error + QLatin1Char('.'));
         }
         return bytes;
     }
-    const QImage picture = request.IsSheet() ? diffrascope::cli::SheetPicture(result, request.labels)
-                                             : diffrascope::cli::PanelPicture(result.panels.front().panel);
+    const QImage picture = diffrascope::ResultPicture(result);
     if (picture.isNull()) {
         Complain(QString::fromUtf8(diffrascope::kMemoryShortText)); // its sentence ends with its own stop
         return std::nullopt;
     }
-    QByteArray bytes = diffrascope::cli::EncodePicture(picture, request.format);
+    QByteArray bytes = diffrascope::EncodePicture(picture, request.format);
     if (bytes.isEmpty()) {
         Complain(QLatin1String(kPrefix) + QStringLiteral("the picture could not be encoded."));
         return std::nullopt;
@@ -75,47 +86,40 @@ std::optional<QByteArray> EncodeOutput(const RenderRequest &request, const Rende
 }
 
 bool Write(const QString &target, const QByteArray &bytes) {
-    const std::optional<QString> failure = IsStandardOutput(target) ? diffrascope::cli::WriteStandardOutput(bytes)
-                                                                    : diffrascope::cli::WriteFileWhole(target, bytes);
+    const std::optional<QString> failure = IsStandardOutput(target)
+                                               ? diffrascope::frontend::WriteStandardOutput(bytes)
+                                               : diffrascope::frontend::WriteFileWhole(target, bytes);
     if (failure) {
         Complain(QLatin1String(kPrefix) + *failure + QLatin1Char('.'));
     }
     return !failure;
 }
 
-QStringList Warnings(const RenderResult &plan) {
-    QStringList warnings;
-    for (const std::string &warning : plan.warnings) {
-        warnings << QString::fromStdString(warning);
-    }
-    return warnings;
-}
-
 int Render(const RenderRequest &request) {
-    const std::optional<RenderResult> plan = Attempt([&] { return diffrascope::optics::Plan(request.job); });
-    if (!plan) {
-        return kExitFailure;
+    Attempted<optics::Plan> plan = Attempt<optics::Plan>([&] { return optics::MakePlan(request.job); });
+    if (!plan.value) {
+        return plan.status;
     }
-    const QStringList warnings = Warnings(*plan);
-    for (const QString &warning : warnings) {
-        Complain(QLatin1String(kPrefix) + (request.strict ? QString() : QStringLiteral("warning: ")) + warning +
-                 QLatin1Char('.'));
+    const std::vector<std::string> &warnings = plan.value->Warnings();
+    for (const std::string &warning : warnings) {
+        Complain(QLatin1String(kPrefix) + (request.strict ? QString() : QStringLiteral("warning: ")) +
+                 QString::fromStdString(warning) + QLatin1Char('.'));
     }
-    if (request.strict && !warnings.isEmpty()) {
+    if (request.strict && !warnings.empty()) {
         Complain(QLatin1String(kPrefix) + QStringLiteral("--strict: nothing was written."));
         return kExitStrict;
     }
-    const std::optional<RenderResult> result =
-        Attempt([&] { return diffrascope::optics::Render(request.job, *plan); });
-    if (!result) {
-        return kExitFailure;
+    const Attempted<optics::Result> result =
+        Attempt<optics::Result>([&] { return optics::Compute(std::move(*plan.value)); });
+    if (!result.value) {
+        return result.status;
     }
     std::optional<QByteArray> picture;
-    if (!request.output.isEmpty() && !(picture = EncodeOutput(request, *result))) {
+    if (!request.output.isEmpty() && !(picture = EncodeOutput(request, *result.value))) {
         return kExitFailure;
     }
     const QByteArray metrics =
-        request.metrics.isEmpty() ? QByteArray() : diffrascope::cli::MetricsJson(request, *result, warnings);
+        request.metrics.isEmpty() ? QByteArray() : diffrascope::frontend::MetricsJson(*result.value);
     if (picture && !Write(request.output, *picture)) {
         return kExitFailure;
     }
@@ -143,9 +147,8 @@ int main(int argc, char *argv[]) {
     std::setlocale(LC_NUMERIC, "C"); // numbers in FITS headers and messages use a full stop
     QCoreApplication::setApplicationName(QStringLiteral("diffrascope-render"));
     QCoreApplication::setApplicationVersion(QStringLiteral(DIFFRASCOPE_VERSION_TEXT));
-    diffrascope::SetTraceOutput(nullptr); // standard output is reserved for the picture and the numbers
 
-    const CommandLineOutcome outcome = diffrascope::cli::ParseCommandLine(QCoreApplication::arguments());
+    const CommandLineOutcome outcome = diffrascope::frontend::ParseCommandLine(QCoreApplication::arguments());
     switch (outcome.action) {
     case CommandLineOutcome::Action::ShowHelp:
     case CommandLineOutcome::Action::ShowVersion:

@@ -10,21 +10,22 @@
 #include <vector>
 
 #include "GreyPicture.h"
-#include "Picture.h"
+#include "SheetPicture.h"
 
 namespace {
 
-using diffrascope::cli::PictureFormat;
+using diffrascope::PictureFormat;
 
 // A level that tells row and column apart: (7 i + 3 j) mod 256.
 std::int32_t Level(std::int32_t i, std::int32_t j) { return (7 * i + 3 * j) % 256; }
 
-diffrascope::optics::Panel AsymmetricPanel(std::int32_t side, std::int32_t shift = 0) {
-    diffrascope::optics::Panel panel;
-    panel.view = {side, 1, 0};
-    for (std::int32_t i = 0; i < side; ++i) {
-        for (std::int32_t j = 0; j < side; ++j) {
-            panel.grey.push_back(Level(i + shift, j));
+// Picture pixel (x, y) at Level(x + shift, y): the panel's rows are the picture's.
+diffrascope::optics::PanelResult AsymmetricPanel(std::int32_t side, std::int32_t shift = 0) {
+    diffrascope::optics::PanelResult panel;
+    panel.side = side;
+    for (std::int32_t y = 0; y < side; ++y) {
+        for (std::int32_t x = 0; x < side; ++x) {
+            panel.grey.push_back(static_cast<std::uint8_t>(Level(x + shift, y)));
         }
     }
     return panel;
@@ -44,8 +45,8 @@ int MismatchedPixels(const QImage &picture, std::int32_t first, int left = 0, in
     return mismatches;
 }
 
-TEST(PanelPicture, ShowsGridRowXAsPictureColumnX) {
-    const QImage picture = diffrascope::cli::PanelPicture(AsymmetricPanel(300));
+TEST(PanelPicture, ShowsThePanelsRowsAsItsScanLines) {
+    const QImage picture = diffrascope::PanelPicture(AsymmetricPanel(300));
     ASSERT_EQ(picture.format(), QImage::Format_Grayscale8);
     ASSERT_EQ(picture.size(), QSize(300, 300));
     EXPECT_EQ(MismatchedPixels(picture, 0), 0);
@@ -72,14 +73,14 @@ TEST(GreyPicture, WritesGreyOrEqualColourBytesFromAnyFirstRowToAnyPlace) {
 }
 
 TEST(SheetPicture, PlacesEveryPanelWholeInRowsOfAtMostEightWithItsLabelBeneath) {
-    diffrascope::optics::RenderResult result;
+    diffrascope::optics::Result result;
     result.view = {40, 1, 0};
-    std::vector<diffrascope::cli::PanelLabel> labels;
     for (std::int32_t k = 0; k < 9; ++k) {
-        result.panels.push_back({static_cast<double>(k), AsymmetricPanel(40, k), std::nullopt});
-        labels.push_back({QStringLiteral("focus"), QStringLiteral("%1 waves").arg(k)});
+        result.panels.push_back(AsymmetricPanel(40, k));
+        result.panels.back().focus = {static_cast<double>(k), diffrascope::optics::Role::Focus,
+                                      std::to_string(k) + " waves"};
     }
-    const QImage sheet = diffrascope::cli::SheetPicture(result, labels);
+    const QImage sheet = diffrascope::SheetPicture(result);
     // nine panels: two rows of five and four
     const int gap = 8;
     const int label = 38;
@@ -101,12 +102,12 @@ TEST(EncodedPicture, PgmIsABinaryHeaderFollowedByTheRowsWithoutPadding) {
         std::copy(rows[row], rows[row] + 3, picture.scanLine(row));
     }
     QByteArray expected = QByteArrayLiteral("P5\n3 2\n255\n") + QByteArray("\x00\x01\x02\xfd\xfe\xff", 6);
-    EXPECT_EQ(diffrascope::cli::EncodePicture(picture, PictureFormat::Pgm), expected);
+    EXPECT_EQ(diffrascope::EncodePicture(picture, PictureFormat::Pgm), expected);
 }
 
 TEST(EncodedPicture, PngReadsBackAsTheSameGreyPixels) {
-    const QImage picture = diffrascope::cli::PanelPicture(AsymmetricPanel(256));
-    QImage decoded = QImage::fromData(diffrascope::cli::EncodePicture(picture, PictureFormat::Png), "PNG");
+    const QImage picture = diffrascope::PanelPicture(AsymmetricPanel(256));
+    QImage decoded = QImage::fromData(diffrascope::EncodePicture(picture, PictureFormat::Png), "PNG");
     ASSERT_EQ(decoded.format(), QImage::Format_Grayscale8);
     EXPECT_EQ(decoded, picture);
 }

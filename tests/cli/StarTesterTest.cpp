@@ -11,7 +11,7 @@
 
 #include <cmath>
 
-#include "Render.h"
+#include "Engine.h"
 #include "RendererFixture.h"
 
 namespace {
@@ -28,16 +28,12 @@ QJsonObject Json(const QByteArray &bytes) { return QJsonDocument::fromJson(bytes
 
 // The PGM of the optics library's crop for the pupil, computed in this process.
 QByteArray LibraryPgm(const diffrascope::optics::OpticalSystem &pupil) {
-    diffrascope::optics::RenderJob job;
-    job.pupil = pupil;
-    const diffrascope::optics::Panel panel = diffrascope::optics::Render(job).panels.front().panel;
-    QByteArray pixels;
-    for (std::int32_t y = 0; y < panel.view.side; ++y) {
-        for (std::int32_t x = 0; x < panel.view.side; ++x) {
-            pixels.append(static_cast<char>(panel.grey[static_cast<std::size_t>(x) * panel.view.side + y]));
-        }
-    }
-    return QByteArrayLiteral("P5\n256 256\n255\n") + pixels;
+    diffrascope::optics::Job job;
+    job.system = pupil;
+    const diffrascope::optics::Result result = diffrascope::optics::Compute(diffrascope::optics::MakePlan(job));
+    const std::vector<std::uint8_t> &grey = result.panels.front().grey;
+    return QByteArrayLiteral("P5\n256 256\n255\n") +
+           QByteArray(reinterpret_cast<const char *>(grey.data()), static_cast<qsizetype>(grey.size()));
 }
 
 TEST_F(StarTester, TakesAnyDecimalWithinTheRanges) {

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """diffrascope-render's FITS files read back with astropy: 32-bit floats
-normalised to a peak of 1, oriented as the picture, and a header keyword for
-every parameter; a sheet is one image extension per panel.
+normalised to a peak of 1, the picture's bottom row first (so that astropy with
+origin='lower' and ds9 show +y up), and a header keyword for every parameter; a
+sheet is one image extension per panel.
 
 Usage: fits_readback.py PATH/TO/diffrascope-render"""
 
@@ -67,11 +68,13 @@ with tempfile.TemporaryDirectory() as folder:
                   f"{key} is {header.get(key)}, not {value}")
         for key, value in {"NORMALIZ": "peak", "ZERNIKE": "5=0.05,12=-0.02", "SPECTRUM": "500:600:50"}.items():
             check(header.get(key) == value, f"{key} is {header.get(key)!r}, not {value!r}")
-        # data[y][x] is picture pixel x of row y: the window's grey scale of the
-        # data gives the PGM, within the last float digit (no pattern here is symmetric)
-        grey = amplitude_grey(data)
-        check(numpy.abs(grey - picture).max() <= 1, "the FITS data and the picture differ in orientation")
-        check(numpy.abs(grey - picture.T).max() > 1, "the test pattern cannot tell the orientations apart")
+        # data[y][x] is picture pixel x of row (height - 1 - y): turned upside
+        # down, the window's grey scale of the data gives the PGM, within the last
+        # float digit (no pattern here is symmetric)
+        grey = amplitude_grey(data[::-1])
+        check(numpy.abs(grey - picture).max() <= 1, "the FITS data do not run from the picture's bottom row up")
+        check(numpy.abs(amplitude_grey(data) - picture).max() > 1, "the test pattern cannot tell top from bottom")
+        check(numpy.abs(grey - picture.T).max() > 1, "the test pattern cannot tell rows from columns")
 
     render(folder, "--startest", "2", "--spherical", "0.1", "--output", "sheet.fits")
     with fits.open(os.path.join(folder, "sheet.fits")) as hdus:

@@ -23,14 +23,15 @@
 #include <string>
 #include <system_error>
 
+#include "OpticsError.h"
 #include "RenderOptions.h"
 #include "StarImage.h"
 
 namespace {
 
-using diffrascope::cli::CommandLineOutcome;
-using diffrascope::cli::ParseCommandLine;
-using diffrascope::cli::RenderRequest;
+using diffrascope::frontend::CommandLineOutcome;
+using diffrascope::frontend::ParseCommandLine;
+using diffrascope::frontend::RenderRequest;
 
 constexpr const char *kProgram = "diffrascope-render";
 constexpr std::size_t kMaxInputBytes = 4096; // a command line longer than this teaches nothing new
@@ -93,8 +94,8 @@ void CheckRefusal(const QStringList &arguments, const QString &text) {
 }
 
 // Why the optics of an accepted request lie outside the documented ranges; empty when they do not.
-QString OpticsOutOfRange(const diffrascope::optics::RenderJob &job) {
-    const auto &pupil = job.pupil;
+QString OpticsOutOfRange(const diffrascope::optics::Job &job) {
+    const auto &pupil = job.system;
     const auto &ab = pupil.aberrations;
     if (!Within(ab.spherical, -10, 10) || !Within(ab.focus, -50, 50) || !Within(pupil.aperture.obstruction, 0, 1) ||
         !Within(pupil.wavelength, 300, 1000)) {
@@ -118,10 +119,10 @@ QString OpticsOutOfRange(const diffrascope::optics::RenderJob &job) {
     if (!Within(spider.vanes, 0, 8) || !Within(spider.width, 0, 0.2) || (spider.vanes > 0 && spider.width == 0)) {
         return QStringLiteral("spider of %1 vanes %2 wide").arg(spider.vanes).arg(spider.width);
     }
-    if (job.spectrum.lines.size() > 701) {
-        return QStringLiteral("%1 wavelengths").arg(job.spectrum.lines.size());
+    if (job.light.lines.size() > 701) {
+        return QStringLiteral("%1 wavelengths").arg(job.light.lines.size());
     }
-    for (const auto &line : job.spectrum.lines) {
+    for (const auto &line : job.light.lines) {
         if (!Within(line.nanometres, 300, 1000) || !(line.weight >= 0)) {
             return QStringLiteral("a line at %1 nm of weight %2").arg(line.nanometres).arg(line.weight);
         }
@@ -130,24 +131,32 @@ QString OpticsOutOfRange(const diffrascope::optics::RenderJob &job) {
 }
 
 void CheckRequest(const QStringList &arguments, const RenderRequest &request) {
-    const diffrascope::optics::RenderJob &job = request.job;
+    const diffrascope::optics::Job &job = request.job;
     if (const QString wrong = OpticsOutOfRange(job); !wrong.isEmpty()) {
         Broken("an accepted request has its optics inside the documented ranges", arguments, wrong);
     }
-    if (job.focus.size() > 64 || job.focus.size() != request.labels.size()) {
-        Broken("a sheet has at most 64 panels, each labelled", arguments, QString::number(job.focus.size()));
+    std::vector<diffrascope::optics::PanelFocus> panels;
+    try {
+        diffrascope::optics::Validate(job);
+        panels = diffrascope::optics::FocusOfPanels(job.system.aberrations.focus, job.system.wavelength, job.panels);
+    } catch (const diffrascope::optics::ParameterError &refused) {
+        Broken("the library takes every request the renderer accepts", arguments, QString::fromUtf8(refused.what()));
     }
-    for (double focus : job.focus) {
-        if (!Within(focus, -50, 50)) {
-            Broken("every panel's focus lies within -50 to 50 waves", arguments, QString::number(focus));
+    if (panels.size() > 64 || (job.panels.IsSheet() ? panels.size() < 3 : panels.size() != 1)) {
+        Broken("a sheet has 3 to 64 panels, a single image one", arguments, QString::number(panels.size()));
+    }
+    for (const auto &panel : panels) {
+        if (!Within(panel.waves, -50, 50) || (job.panels.IsSheet() && panel.defocus.empty())) {
+            Broken("every panel's focus lies within -50 to 50 waves and is labelled", arguments,
+                   QString::number(panel.waves));
         }
     }
     if (job.grid && (!diffrascope::IsAcceptedGridSize(*job.grid) || *job.grid < kSmallestRenderedGrid)) {
         Broken("an accepted request has a grid size from 256 to 4096", arguments, QString::number(*job.grid));
     }
-    if (!Within(job.field.side, 32, 2048) || (job.grid && job.field.side > *job.grid &&
-                                               job.layout == diffrascope::optics::Layout::Panels)) {
-        Broken("a panel has 32 to 2048 pixels and fits its grid", arguments, QString::number(job.field.side));
+    if (!Within(job.side, 32, 2048) ||
+        (job.grid && job.side > *job.grid && job.layout == diffrascope::optics::Layout::Panels)) {
+        Broken("a panel has 32 to 2048 pixels and fits its grid", arguments, QString::number(job.side));
     }
     if (!Within(job.display.decades, 1, 10)) {
         Broken("the log scale shows 1 to 10 decades", arguments, QString::number(job.display.decades));
@@ -164,10 +173,10 @@ bool SameOutcome(const CommandLineOutcome &a, const CommandLineOutcome &b) {
     const RenderRequest &x = a.request;
     const RenderRequest &y = b.request;
     return a.action == b.action && a.text == b.text &&
-           x.job.pupil.aberrations.spherical == y.job.pupil.aberrations.spherical &&
-           x.job.pupil.aberrations.focus == y.job.pupil.aberrations.focus && x.job.focus == y.job.focus &&
+           x.job.system == y.job.system && x.job.panels.kind == y.job.panels.kind &&
+           x.job.panels.defocus == y.job.panels.defocus && x.job.panels.from == y.job.panels.from &&
            x.job.grid == y.job.grid && x.job.layout == y.job.layout && x.output == y.output &&
-           x.metrics == y.metrics && x.job.spectrum.lines.size() == y.job.spectrum.lines.size();
+           x.metrics == y.metrics && x.job.light.lines == y.job.light.lines;
 }
 
 void CheckFolderStaysEmpty(const QStringList &arguments) {

@@ -57,12 +57,12 @@ TEST_P(SamplingGuard, WarnsWhereTheGridStepsByMoreThanHalfAWave) {
     const OpticalSystem &system = GetParam().system;
     const std::int32_t n = 256;
     const bool aliases = LargestStep(system, n) > 0.5;
-    const std::vector<std::string> warnings = SamplingWarnings({system}, Spectrum{}, n);
-    EXPECT_EQ(!warnings.empty(), aliases) << LargestStep(system, n);
-    const std::optional<std::int32_t> smallest = SmallestSampledGrid({system}, Spectrum{});
+    const std::vector<std::string> warnings = SamplingNeeds(system, Spectrum{}).Warnings(n);
+    ASSERT_EQ(!warnings.empty(), aliases) << LargestStep(system, n);
+    const std::optional<std::int32_t> smallest = SamplingNeeds(system).SmallestGrid();
     ASSERT_TRUE(smallest);
     EXPECT_EQ(*smallest, aliases ? 512 : 256);
-    EXPECT_TRUE(SamplingWarnings({system}, Spectrum{}, *smallest).empty());
+    EXPECT_TRUE(SamplingNeeds(system, Spectrum{}).Warnings(*smallest).empty());
     if (aliases) {
         EXPECT_NE(warnings.front().find("512"), std::string::npos) << warnings.front();
     }
@@ -88,7 +88,7 @@ TEST(SamplingGuard, NeverStaysSilentWhereTheGridStepsByMoreThanHalfAWave) {
     for (double focus = 5; focus <= 8; focus += 0.1) {
         const OpticalSystem system = testing::Pupil(0.5, focus, 0.2);
         if (LargestStep(system, 256) > 0.5) {
-            EXPECT_FALSE(SamplingWarnings({system}, Spectrum{}, 256).empty()) << "focus " << focus;
+            EXPECT_FALSE(SamplingNeeds(system, Spectrum{}).Warnings(256).empty()) << "focus " << focus;
         }
     }
 }
@@ -96,10 +96,10 @@ TEST(SamplingGuard, NeverStaysSilentWhereTheGridStepsByMoreThanHalfAWave) {
 TEST(SamplingGuard, AsksForVanesAtLeastOneGridStepWide) {
     OpticalSystem system;
     system.aperture.spider = {4, 0.01, 0}; // 1 % of the diameter: 0.51 steps at N = 256, 1.02 at 512
-    EXPECT_FALSE(SamplingWarnings({system}, Spectrum{}, 256).empty());
-    EXPECT_TRUE(SamplingWarnings({system}, Spectrum{}, 512).empty());
+    EXPECT_FALSE(SamplingNeeds(system, Spectrum{}).Warnings(256).empty());
+    EXPECT_TRUE(SamplingNeeds(system, Spectrum{}).Warnings(512).empty());
     // at 780 nm the pupil is smaller: 0.72 steps at N = 512
-    EXPECT_FALSE(SamplingWarnings({system}, PhotopicSpectrum(), 512).empty());
+    EXPECT_FALSE(SamplingNeeds(system, PhotopicSpectrum()).Warnings(512).empty());
 }
 
 } // namespace

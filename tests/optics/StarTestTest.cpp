@@ -6,7 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "Render.h"
+#include "Engine.h"
+#include "Sampling.h"
 #include "Support.h"
 
 namespace diffrascope::optics {
@@ -47,40 +48,42 @@ INSTANTIATE_TEST_SUITE_P(SuitersSettings, SphericalAberrationOutOfFocus,
                          ::testing::Values(SuiterCase{0.25, 0}, SuiterCase{0.25, 0.33}, SuiterCase{0.5, 0.33},
                                            SuiterCase{-0.25, 0}, SuiterCase{-0.25, 0.33}));
 
-TEST(StarTestSheet, EveryPanelIsTheSingleImageOfItsFocusGridAndField) {
-    RenderJob sheet;
-    sheet.pupil = Pupil(0.25, 0, 0.33);
-    sheet.focus = {-8, 0, 8};
+Job SuitersSheet() {
+    Job sheet;
+    sheet.system = Pupil(0.25, 0, 0.33);
+    sheet.panels.kind = Panels::Kind::StarTest;
+    sheet.panels.defocus = 8;
     sheet.layout = Layout::Panels;
-    sheet.field.side = 128;
+    return sheet;
+}
+
+TEST(StarTestSheet, EveryPanelIsTheSingleImageOfItsFocusGridAndField) {
+    Job sheet = SuitersSheet();
+    sheet.side = 128;
     sheet.keepIntensities = true;
-    const RenderResult panels = Render(sheet);
+    const Result panels = Compute(MakePlan(sheet));
     ASSERT_EQ(panels.panels.size(), 3u);
     EXPECT_GT(panels.view.bin, 1) << "the field of +-8 waves needs more pixels than the panel";
-    for (const RenderedPanel &expected : panels.panels) {
-        RenderJob single = sheet;
-        single.focus.clear();
-        single.pupil.aberrations.focus = expected.focus;
+    for (const PanelResult &expected : panels.panels) {
+        Job single = sheet;
+        single.panels = {};
+        single.system.aberrations.focus = expected.focus.waves;
         single.grid = panels.grid;
-        single.field.width = panels.width;
-        const RenderResult alone = Render(single);
+        single.field = panels.width;
+        const Result alone = Compute(MakePlan(single));
         ASSERT_EQ(alone.view.bin, panels.view.bin);
         ASSERT_EQ(alone.view.first, panels.view.first);
-        const Panel &a = alone.panels.front().panel;
-        const Panel &e = expected.panel;
-        ASSERT_EQ(a.values.size(), e.values.size());
-        EXPECT_EQ(std::memcmp(a.values.data(), e.values.data(), a.values.size() * sizeof(double)), 0)
-            << "focus " << expected.focus;
-        EXPECT_EQ(a.grey, e.grey) << "focus " << expected.focus;
+        const PanelResult &a = alone.panels.front();
+        ASSERT_EQ(a.intensities.size(), expected.intensities.size());
+        EXPECT_EQ(std::memcmp(a.intensities.data(), expected.intensities.data(), a.intensities.size() * sizeof(double)),
+                  0)
+            << "focus " << expected.focus.waves;
+        EXPECT_EQ(a.grey, expected.grey) << "focus " << expected.focus.waves;
     }
 }
 
 TEST(StarTestSheet, FieldHoldsTheLargestBlurDiscAndTheGridIsTheSmallestThatSamplesIt) {
-    RenderJob sheet;
-    sheet.pupil = Pupil(0.25, 0, 0.33);
-    sheet.focus = {-8, 0, 8};
-    sheet.layout = Layout::Panels;
-    const RenderResult result = Render(sheet);
+    const Result result = Compute(MakePlan(SuitersSheet()));
     // extrafocal: slope 4 SA + 2 F = 17 waves per radius, a blur disc of radius 34 lambda/D
     EXPECT_GT(result.width, 2 * 34.0);
     EXPECT_LT(result.width, 2 * 34.0 * 1.6);
@@ -115,17 +118,17 @@ INSTANTIATE_TEST_SUITE_P(
                       GreyCase{0.001, Scale::Log, 6, 127}, GreyCase{0.5, Scale::Log, 1, 178}));
 
 TEST(LogDisplay, ShowsTheFaintRingsThatTheAmplitudeScaleLeavesBlack) {
-    RenderJob job;
-    job.pupil = Pupil(0, 0, 0);
+    Job job;
+    job.system = Pupil(0, 0, 0);
     job.layout = Layout::Crop;
-    const RenderResult amplitude = Render(job);
+    const Result amplitude = Compute(MakePlan(job));
     job.display = {Scale::Log, 6};
-    const RenderResult log = Render(job);
+    const Result log = Compute(MakePlan(job));
     // 20 lambda/D out (100 pixels at 550 nm) the Airy rings are near 1e-5 of the peak
     const std::int32_t x = 128 + 100;
     const std::int32_t y = 128;
-    EXPECT_EQ(amplitude.panels[0].panel.grey[static_cast<std::size_t>(x) * 256 + y], 0);
-    EXPECT_GT(log.panels[0].panel.grey[static_cast<std::size_t>(x) * 256 + y], 20);
+    EXPECT_EQ(amplitude.panels[0].GreyAt(x, y), 0);
+    EXPECT_GT(log.panels[0].GreyAt(x, y), 20);
 }
 
 } // namespace

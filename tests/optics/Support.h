@@ -6,7 +6,8 @@
 
 #include "PupilSampler.h"
 #include "Light.h"
-#include "StarImager.h"
+#include "Imager.h"
+#include "Units.h"
 
 namespace diffrascope::optics::testing {
 
@@ -23,7 +24,7 @@ inline OpticalSystem Pupil(double spherical, double focus, double obstruction, d
 
 // The monochromatic image at the pupil's reference wavelength.
 inline IntensityImage Image(const OpticalSystem &system, std::int32_t n = kLargeGrid) {
-    return StarImager(n).Compute(system, Spectrum{});
+    return Imager(n).Compute(system, Spectrum{});
 }
 
 inline double At(const IntensityImage &image, std::int32_t i, std::int32_t j) {

@@ -17,7 +17,7 @@ TEST(WhiteLight, IsTheWeightedSumOfTheMonochromaticImagesEachOfUnitFlux) {
     system.aberrations.coma = {0.4, 20};
     system.aperture.spider = {4, 0.01, 10};
     const Spectrum spectrum{{{450, 0.5}, {550, 1.0}, {656.3, 0.8}, {900, 0.0}}, "test"};
-    StarImager imager(256);
+    Imager imager(256);
     const IntensityImage white = imager.Compute(system, spectrum);
     std::vector<double> sum(white.values.size(), 0.0);
     const double total = 0.5 + 1.0 + 0.8;
@@ -41,7 +41,7 @@ TEST(WhiteLight, IsTheWeightedSumOfTheMonochromaticImagesEachOfUnitFlux) {
 // sum over the eye's band fills the ring of the monochromatic image in.
 TEST(WhiteLight, FillsInTheFirstDarkRing) {
     const OpticalSystem system = testing::Pupil(0, 0, 0);
-    StarImager imager(testing::kLargeGrid);
+    Imager imager(testing::kLargeGrid);
     auto darkest = [](const IntensityImage &image) {
         // the faintest of the pixels along the row through the centre, from 1 to 1.5 lambda/D (5 to 7 px)
         double faintest = image.maximum;

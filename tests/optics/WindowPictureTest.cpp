@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Render.h"
+#include "Engine.h"
 #include "StarImage.h"
 
 namespace diffrascope::optics {
@@ -55,20 +55,20 @@ class WindowPicture : public ::testing::TestWithParam<WindowCase> {};
 
 TEST_P(WindowPicture, GreyLevelsAreTheWindowsBitForBit) {
     const WindowCase &c = GetParam();
-    RenderJob job;
-    job.pupil = PupilOf(c.positions);
+    Job job;
+    job.system = PupilOf(c.positions);
     job.layout = c.layout;
     job.grid = c.n;
-    const RenderResult result = Render(job);
+    const Result result = Compute(MakePlan(job));
     ASSERT_EQ(result.panels.size(), 1u);
-    const Panel &panel = result.panels.front().panel;
+    const PanelResult &panel = result.panels.front();
     const std::vector<std::int32_t> window = WindowGrey(c);
-    const std::int32_t first = panel.view.first;
+    const std::int32_t first = result.view.first;
     std::int32_t mismatches = 0;
-    for (std::int32_t x = 0; x < panel.view.side; ++x) {
-        for (std::int32_t y = 0; y < panel.view.side; ++y) {
+    for (std::int32_t x = 0; x < panel.side; ++x) {
+        for (std::int32_t y = 0; y < panel.side; ++y) {
             const std::int32_t expected = window[static_cast<std::size_t>(first + x) * c.n + first + y];
-            const std::int32_t actual = panel.grey[static_cast<std::size_t>(x) * panel.view.side + y];
+            const std::int32_t actual = panel.GreyAt(x, y);
             if (actual != expected && ++mismatches <= 5) {
                 ADD_FAILURE() << "grey level at picture (" << x << ", " << y << ") is " << actual
                               << ", the window shows " << expected;

@@ -1,4 +1,4 @@
-#include "Picture.h"
+#include "SheetPicture.h"
 
 #include <QBuffer>
 #include <QFont>
@@ -6,10 +6,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
 
-#include "GreyPicture.h"
-
-namespace diffrascope::cli {
+namespace diffrascope {
 namespace {
 
 constexpr int kMaxGrey = 255;
@@ -39,17 +38,16 @@ QByteArray EncodePng(const QImage &picture) {
     return writer.write(picture) ? bytes : QByteArray();
 }
 
-// The panel's grey levels as grid rows, for the picture routine.
-std::vector<const std::int32_t *> Rows(const optics::Panel &panel) {
-    std::vector<const std::int32_t *> rows(static_cast<std::size_t>(panel.view.side));
-    for (std::int32_t x = 0; x < panel.view.side; ++x) {
-        rows[static_cast<std::size_t>(x)] = panel.grey.data() + static_cast<std::ptrdiff_t>(x) * panel.view.side;
+// The panel's rows into the picture, its top-left at `at`.
+void CopyPanel(QImage &picture, const optics::PanelResult &panel, QPoint at) {
+    for (std::int32_t y = 0; y < panel.side; ++y) {
+        std::memcpy(picture.scanLine(at.y() + y) + at.x(), panel.grey.data() + static_cast<std::ptrdiff_t>(y) * panel.side,
+                    static_cast<std::size_t>(panel.side));
     }
-    return rows;
 }
 
 // The label's two lines drawn in a colour picture, then copied as grey into the sheet.
-void DrawLabel(QImage &sheet, const QRect &box, const PanelLabel &label) {
+void DrawLabel(QImage &sheet, const QRect &box, const optics::PanelFocus &label) {
     QImage text(box.size(), QImage::Format_RGB32);
     text.fill(QColor(kBackground, kBackground, kBackground));
     {
@@ -60,8 +58,10 @@ void DrawLabel(QImage &sheet, const QRect &box, const PanelLabel &label) {
         painter.setPen(QColor(kTextGrey, kTextGrey, kTextGrey));
         const QRect lines = text.rect();
         const int half = lines.height() / 2;
-        painter.drawText(QRect(0, 0, lines.width(), half), Qt::AlignHCenter | Qt::AlignBottom, label.role);
-        painter.drawText(QRect(0, half, lines.width(), half), Qt::AlignHCenter | Qt::AlignTop, label.defocus);
+        painter.drawText(QRect(0, 0, lines.width(), half), Qt::AlignHCenter | Qt::AlignBottom,
+                         QString::fromUtf8(optics::RoleName(label.role)));
+        painter.drawText(QRect(0, half, lines.width(), half), Qt::AlignHCenter | Qt::AlignTop,
+                         QString::fromStdString(label.defocus));
     }
     for (int y = 0; y < box.height(); ++y) {
         const auto *from = reinterpret_cast<const QRgb *>(text.constScanLine(y));
@@ -74,17 +74,15 @@ void DrawLabel(QImage &sheet, const QRect &box, const PanelLabel &label) {
 
 } // namespace
 
-QImage PanelPicture(const optics::Panel &panel) {
-    const std::int32_t side = panel.view.side;
-    QImage picture(side, side, QImage::Format_Grayscale8);
+QImage PanelPicture(const optics::PanelResult &panel) {
+    QImage picture(panel.side, panel.side, QImage::Format_Grayscale8);
     if (!picture.isNull()) {
-        const std::vector<const std::int32_t *> rows = Rows(panel);
-        FillTransposed(picture, rows.data(), 0, side);
+        CopyPanel(picture, panel, QPoint(0, 0));
     }
     return picture;
 }
 
-QImage SheetPicture(const optics::RenderResult &result, const std::vector<PanelLabel> &labels) {
+QImage SheetPicture(const optics::Result &result) {
     const int count = static_cast<int>(result.panels.size());
     const int rows = (count + kPanelsPerRow - 1) / kPanelsPerRow;
     const int columns = (count + rows - 1) / rows; // rows as even as they come
@@ -98,15 +96,19 @@ QImage SheetPicture(const optics::RenderResult &result, const std::vector<PanelL
     sheet.fill(QColor(kBackground, kBackground, kBackground));
     for (int k = 0; k < count; ++k) {
         const QPoint at(kGap + (k % columns) * cellWidth, kGap + (k / columns) * cellHeight);
-        const std::vector<const std::int32_t *> grey = Rows(result.panels[static_cast<std::size_t>(k)].panel);
-        FillTransposed(sheet, grey.data(), 0, side, at);
-        DrawLabel(sheet, QRect(at.x(), at.y() + side, side, kLabelHeight), labels[static_cast<std::size_t>(k)]);
+        const optics::PanelResult &panel = result.panels[static_cast<std::size_t>(k)];
+        CopyPanel(sheet, panel, at);
+        DrawLabel(sheet, QRect(at.x(), at.y() + side, side, kLabelHeight), panel.focus);
     }
     return sheet;
+}
+
+QImage ResultPicture(const optics::Result &result) {
+    return result.IsSheet() ? SheetPicture(result) : PanelPicture(result.panels.front());
 }
 
 QByteArray EncodePicture(const QImage &picture, PictureFormat format) {
     return format == PictureFormat::Pgm ? EncodePgm(picture) : EncodePng(picture);
 }
 
-} // namespace diffrascope::cli
+} // namespace diffrascope

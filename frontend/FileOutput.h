@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace diffrascope::cli {
+namespace diffrascope::frontend {
 
 // Writes bytes to a file beside the target, then renames it over the target.
 // Returns why it failed, or nothing on success; on failure the target is untouched.
@@ -15,4 +15,4 @@ std::optional<QString> WriteFileWhole(const QString &path, const QByteArray &byt
 // Writes bytes to standard output; returns why it failed, or nothing.
 std::optional<QString> WriteStandardOutput(const QByteArray &bytes);
 
-} // namespace diffrascope::cli
+} // namespace diffrascope::frontend

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace diffrascope::cli {
+namespace diffrascope::optics {
 
 // At most this many significant digits: every value fits 64 bits exactly.
 inline constexpr std::int32_t kMaxDecimalDigits = 18;
@@ -47,7 +47,11 @@ std::optional<std::int64_t> WholeQuotient(const Decimal &a, const Decimal &b);
 std::optional<std::int64_t> ScaledWhole(const Decimal &value, std::int32_t fractionDigits);
 // The nearest double (correctly rounded).
 double ToDouble(const Decimal &value);
+// The shortest decimal whose nearest double is `value`: 0.3 gives "0.3", so a
+// number typed as a decimal and read into a double is that decimal again.
+// Nothing for values that are not finite or need more than 18 digits.
+std::optional<Decimal> DecimalOf(double value);
 // Shortest text: "-0.25", "8", "0".
 std::string ToText(const Decimal &value);
 
-} // namespace diffrascope::cli
+} // namespace diffrascope::optics

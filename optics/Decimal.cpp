@@ -1,8 +1,9 @@
 #include "Decimal.h"
 
 #include <charconv>
+#include <cmath>
 
-namespace diffrascope::cli {
+namespace diffrascope::optics {
 namespace {
 
 constexpr std::int64_t kDigitsLimit = 999'999'999'999'999'999; // 18 nines
@@ -155,6 +156,19 @@ double ToDouble(const Decimal &value) {
     return result;
 }
 
+std::optional<Decimal> DecimalOf(double value) {
+    char text[400]; // the longest fixed notation of a double
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    if (error != std::errc() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    const DecimalReading reading = ReadDecimal(std::string_view(text, static_cast<std::size_t>(end - text)));
+    if (reading.status != DecimalStatus::Read) {
+        return std::nullopt;
+    }
+    return reading.value;
+}
+
 std::string ToText(const Decimal &value) {
     const bool negative = value.digits < 0;
     std::string digits = std::to_string(negative ? -value.digits : value.digits);
@@ -169,4 +183,4 @@ std::string ToText(const Decimal &value) {
     return negative ? "-" + digits : digits;
 }
 
-} // namespace diffrascope::cli
+} // namespace diffrascope::optics

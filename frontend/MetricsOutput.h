@@ -6,11 +6,10 @@
 #include <QByteArray>
 #include <QStringList>
 
-#include "Render.h"
-#include "RenderOptions.h"
+#include "Engine.h"
 
-namespace diffrascope::cli {
+namespace diffrascope::frontend {
 
-QByteArray MetricsJson(const RenderRequest &request, const optics::RenderResult &result, const QStringList &warnings);
+QByteArray MetricsJson(const optics::Result &result);
 
-} // namespace diffrascope::cli
+} // namespace diffrascope::frontend

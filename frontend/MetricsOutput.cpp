@@ -4,11 +4,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace diffrascope::cli {
+namespace diffrascope::frontend {
 namespace {
 
-QJsonObject Parameters(const RenderRequest &request) {
-    const optics::OpticalSystem &pupil = request.job.pupil;
+QJsonObject Parameters(const optics::Result &result) {
+    const optics::OpticalSystem &pupil = result.job.system;
     const optics::Aberrations &ab = pupil.aberrations;
     QJsonArray zernike;
     for (const optics::ZernikeTerm &term : ab.zernike) {
@@ -24,14 +24,14 @@ QJsonObject Parameters(const RenderRequest &request) {
         {"spider", QJsonObject{{"vanes", pupil.aperture.spider.vanes},
                                {"width", pupil.aperture.spider.width},
                                {"degrees", pupil.aperture.spider.degrees}}},
-        {"spectrum", request.job.spectrum.lines.empty() ? QStringLiteral("monochromatic")
-                                                         : QString::fromStdString(request.job.spectrum.name)},
+        {"spectrum", result.job.light.lines.empty() ? QStringLiteral("monochromatic")
+                                                     : QString::fromStdString(result.job.light.name)},
     };
-    if (!request.IsSheet()) {
+    if (!result.IsSheet()) {
         parameters.insert("focus_waves", ab.focus);
     }
-    if (request.fRatio) {
-        parameters.insert("f_ratio", *request.fRatio);
+    if (result.job.panels.fRatio) {
+        parameters.insert("f_ratio", *result.job.panels.fRatio);
     }
     return parameters;
 }
@@ -54,9 +54,13 @@ void AddMetrics(QJsonObject &object, const optics::Metrics &m) {
 
 } // namespace
 
-QByteArray MetricsJson(const RenderRequest &request, const optics::RenderResult &result, const QStringList &warnings) {
+QByteArray MetricsJson(const optics::Result &result) {
+    QStringList warnings;
+    for (const std::string &warning : result.warnings) {
+        warnings << QString::fromStdString(warning);
+    }
     QJsonObject root{
-        {"parameters", Parameters(request)},
+        {"parameters", Parameters(result)},
         {"grid", result.grid},
         {"pixel_scale_lambda_over_d", result.pixelScale},
         {"bin", result.view.bin},
@@ -67,11 +71,11 @@ QByteArray MetricsJson(const RenderRequest &request, const optics::RenderResult 
                      {"peak", "pixel of the whole grid's picture, x right and y down from its top left"}}},
         {"warnings", QJsonArray::fromStringList(warnings)},
     };
-    if (request.IsSheet()) {
+    if (result.IsSheet()) {
         QJsonArray panels;
         for (std::size_t k = 0; k < result.panels.size(); ++k) {
-            QJsonObject panel{{"focus_waves", result.panels[k].focus},
-                              {"label", request.labels[k].role + QStringLiteral(", ") + request.labels[k].defocus}};
+            QJsonObject panel{{"focus_waves", result.panels[k].focus.waves},
+                              {"label", QString::fromStdString(result.panels[k].focus.Label())}};
             AddMetrics(panel, *result.panels[k].metrics);
             panels.append(panel);
         }
@@ -82,4 +86,4 @@ QByteArray MetricsJson(const RenderRequest &request, const optics::RenderResult 
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-} // namespace diffrascope::cli
+} // namespace diffrascope::frontend

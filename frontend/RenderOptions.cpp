@@ -13,13 +13,21 @@
 #include <variant>
 
 #include "Decimal.h"
+#include "Limits.h"
 #include "Light.h"
-#include "Zernike.h"
+#include "OpticsError.h"
+#include "Units.h"
 
-namespace diffrascope::cli {
+namespace diffrascope::frontend {
+
+using optics::Compare;
+using optics::Decimal;
+using optics::DecimalReading;
+using optics::DecimalStatus;
+using optics::ReadDecimal;
+using optics::ToDouble;
+
 namespace {
-
-constexpr const char *kProgramName = "diffrascope-render";
 
 // ---- Values and their ranges ----------------------------------------------------
 
@@ -30,29 +38,27 @@ struct Range {
     const char *text;      // as the messages and --help say it
 };
 
-const Range kSphericalRange{Decimal::Whole(-10), Decimal::Whole(10), false, "-10 to 10 waves"};
-const Range kFocusRange{Decimal::Whole(-50), Decimal::Whole(50), false, "-50 to 50 waves"};
-const Range kObstructionRange{Decimal::Whole(0), Decimal::Whole(100), false, "0 to 100 percent"};
-const Range kWavelengthRange{Decimal::Whole(300), Decimal::Whole(1000), false, "300 to 1000 nm"};
-const Range kTermRange{Decimal::Whole(-10), Decimal::Whole(10), false, "-10 to 10 waves"};
-const Range kAngleRange{Decimal::Whole(-360), Decimal::Whole(360), false, "-360 to 360 degrees"};
-const Range kZernikeRange{Decimal::Whole(-5), Decimal::Whole(5), false, "-5 to 5 waves RMS"};
-const Range kVaneWidthRange{Decimal::Whole(0), Decimal::Whole(20), true, "more than 0 and at most 20 percent"};
-const Range kFRatioRange{{5, 1}, Decimal::Whole(100), false, "0.5 to 100"};
-const Range kDefocusMmRange{Decimal::Whole(-100), Decimal::Whole(100), false, "-100 to 100 mm"};
-const Range kStarTestRange{Decimal::Whole(0), Decimal::Whole(50), true, "more than 0 and at most 50 waves"};
-const Range kFieldRange{Decimal::Whole(0), Decimal::Whole(10000), true, "more than 0 and at most 10000 lambda/D"};
-const Range kDecadesRange{Decimal::Whole(1), Decimal::Whole(10), false, "1 to 10"};
-const Range kRadiusRange{Decimal::Whole(0), Decimal::Whole(1000), true, "more than 0 and at most 1000 lambda/D"};
+// The library's limit with its ends as exact decimals, so that "10" and
+// "10.0" are in and "10.01" is out whatever the doubles would say.
+Range RangeOf(const optics::Limit &limit) {
+    return {*optics::DecimalOf(limit.min), *optics::DecimalOf(limit.max), limit.aboveMin, limit.text};
+}
 
-constexpr std::int32_t kMinPanel = 32;
-constexpr std::int32_t kMaxPanel = 2048;
-constexpr std::int32_t kMaxVanes = optics::kMaxVanes;
-constexpr std::int32_t kMaxRadii = 16;
-constexpr double kNanometresPerMillimetre = 1e6;
-constexpr double kFocusLimit = 50; // waves, as the window's focus bar
-
-constexpr std::array<std::int32_t, 5> kGridSizes{256, 512, 1024, 2048, 4096};
+const Range kSphericalRange = RangeOf(optics::kSphericalLimit);
+const Range kFocusRange = RangeOf(optics::kFocusLimit);
+const Range kObstructionRange = RangeOf(optics::kObstructionLimit);
+const Range kWavelengthRange = RangeOf(optics::kWavelengthLimit);
+const Range kTermRange = RangeOf(optics::kComaLimit);
+const Range kAngleRange = RangeOf(optics::kAngleLimit);
+const Range kZernikeRange = RangeOf(optics::kZernikeLimit);
+const Range kVaneWidthRange = RangeOf(optics::kVaneWidthLimit);
+const Range kFRatioRange = RangeOf(optics::kFRatioLimit);
+const Range kDefocusMmRange = RangeOf(optics::kTravelLimit);
+const Range kStarTestRange = RangeOf(optics::kStarTestLimit);
+const Range kStarTestMmRange = RangeOf(optics::kStarTestTravelLimit);
+const Range kFieldRange = RangeOf(optics::kFieldLimit);
+const Range kDecadesRange = RangeOf(optics::kDecadesLimit);
+const Range kRadiusRange = RangeOf(optics::kRadiusLimit);
 
 // ---- Options ----------------------------------------------------------------------
 
@@ -69,6 +75,7 @@ constexpr const char *kSpectrum = "spectrum";
 constexpr const char *kFRatio = "f-ratio";
 constexpr const char *kDefocusMm = "defocus-mm";
 constexpr const char *kStarTest = "startest";
+constexpr const char *kStarTestMm = "startest-mm";
 constexpr const char *kThroughFocus = "through-focus";
 constexpr const char *kPanel = "panel";
 constexpr const char *kField = "field";
@@ -82,74 +89,89 @@ constexpr const char *kEeRadii = "ee-radii";
 constexpr const char *kOutput = "output";
 } // namespace name
 
+namespace group {
+constexpr const char *kOptics = "Optics";
+constexpr const char *kStarTest = "Star test";
+constexpr const char *kLight = "Light";
+constexpr const char *kDisplay = "Display";
+constexpr const char *kOutput = "Output";
+} // namespace group
+
 struct OptionText {
     const char *name;
     const char *valueName; // empty for a flag
+    const char *group;
     const char *description;
 };
 
 const OptionText kOptions[] = {
-    {name::kSpherical, "WAVES",
+    {name::kSpherical, "WAVES", group::kOptics,
      "Spherical aberration W040 at the edge of the pupil, -10 to 10 waves; positive is under-correction, the "
      "marginal rays focusing short at focus -2 x WAVES (default 0)."},
-    {name::kFocus, "WAVES",
-     "Defocus W020 at the edge of the pupil, -50 to 50 waves; positive is extrafocal, the eyepiece racked outward "
-     "beyond focus (default 0)."},
-    {name::kObstruction, "PERCENT", "Central obstruction, 0 to 100 percent of the aperture's diameter (default 0)."},
-    {name::kWavelength, "NM",
-     "Wavelength, 300 to 1000 nm; the reference at which every aberration is given (default 550)."},
-    {name::kComa, "WAVES[@DEG]",
+    {name::kComa, "WAVES[@DEG]", group::kOptics,
      "Coma W131 u^3 cos(theta - DEG), -10 to 10 waves; its tail points along DEG, counted counterclockwise from "
      "the picture's +x axis (default 0)."},
-    {name::kAstigmatism, "WAVES[@DEG]",
+    {name::kAstigmatism, "WAVES[@DEG]", group::kOptics,
      "Astigmatism W222 u^2 cos^2(theta - DEG), -10 to 10 waves; at focus 0 its line lies along DEG (default 0)."},
-    {name::kZernike, "J=C[,J=C...]",
+    {name::kZernike, "J=C[,J=C...]", group::kOptics,
      "Zernike terms by Noll index J (2 to 37), C in waves RMS (-5 to 5), each term of RMS 1 over the "
      "unobstructed pupil; even J take cos(m theta), odd J sin(m theta); J = 4 and 11 overlap --focus and "
      "--spherical."},
-    {name::kSpider, "COUNT,WIDTH[@DEG]",
+    {name::kObstruction, "PERCENT", group::kOptics,
+     "Central obstruction, 0 to 100 percent of the aperture's diameter (default 0)."},
+    {name::kSpider, "COUNT,WIDTH[@DEG]", group::kOptics,
      "Spider: COUNT vanes (1 to 8) from the centre to the rim, evenly spaced, WIDTH percent of the aperture's "
      "diameter (more than 0, at most 20), the first at DEG (default 0)."},
-    {name::kSpectrum, "FROM:TO:STEP|visual|FILE",
+    {name::kFocus, "WAVES", group::kStarTest,
+     "Defocus W020 at the edge of the pupil, -50 to 50 waves; positive is extrafocal, the eyepiece racked outward "
+     "beyond focus (default 0)."},
+    {name::kFRatio, "F", group::kStarTest,
+     "Focal ratio, 0.5 to 100: labels a sheet's defocus in mm of focuser travel as well."},
+    {name::kDefocusMm, "MM", group::kStarTest,
+     "Defocus as focuser travel, -100 to 100 mm, positive outward (extrafocal): W = MM / (8 F^2 lambda). Needs "
+     "--f-ratio; not with --focus or --through-focus."},
+    {name::kStarTest, "WAVES", group::kStarTest,
+     "A star-test sheet of three panels: focus -WAVES, the given focus and +WAVES (more than 0, at most 50)."},
+    {name::kStarTestMm, "MM", group::kStarTest,
+     "The same with the defocus either side as focuser travel (more than 0, at most 100 mm). Needs --f-ratio."},
+    {name::kThroughFocus, "FROM:TO:STEP", group::kStarTest,
+     "A contact sheet of every focus from FROM to TO waves, STEP apart, both ends included; at most 64 panels."},
+    {name::kWavelength, "NM", group::kLight,
+     "Wavelength, 300 to 1000 nm; the reference at which every aberration is given (default 550)."},
+    {name::kSpectrum, "FROM:TO:STEP|visual|FILE", group::kLight,
      "White light: every STEP nm from FROM to TO with equal energy, the eye's photopic response V(lambda) "
      "(visual, 380 to 780 nm), or a file of \"nm weight\" lines (# starts a comment). Aberrations keep their "
      "optical path: they scale as --wavelength / lambda."},
-    {name::kFRatio, "F", "Focal ratio, 0.5 to 100: labels a sheet's defocus in mm of focuser travel as well."},
-    {name::kDefocusMm, "MM",
-     "Defocus as focuser travel, -100 to 100 mm, positive outward (extrafocal): W = MM / (8 F^2 lambda). Needs "
-     "--f-ratio; not with --focus or --through-focus."},
-    {name::kStarTest, "WAVES",
-     "A star-test sheet of three panels: focus -WAVES, the given focus and +WAVES (more than 0, at most 50)."},
-    {name::kThroughFocus, "FROM:TO:STEP",
-     "A contact sheet of every focus from FROM to TO waves, STEP apart, both ends included; at most 64 panels."},
-    {name::kPanel, "PX",
+    {name::kDisplay, "amplitude|log", group::kDisplay,
+     "amplitude: the window's scale, 300 x the normalised amplitude, clamped at 255 (default); log: "
+     "255 (1 + log10(I/Imax) / D), clamped at 0, to show the faint rings."},
+    {name::kDecades, "D", group::kDisplay, "Decades of intensity the log scale shows, 1 to 10 (default 4)."},
+    {name::kView, "crop|full", group::kDisplay,
+     "crop: the 256 x 256 centre, as the window shows it (default); full: the whole N x N picture."},
+    {name::kPanel, "PX", group::kDisplay,
      "Panel side in pixels, 32 to 2048 (default 256). A single image with --panel or --field is drawn as a "
      "sheet's panel."},
-    {name::kField, "LD",
+    {name::kField, "LD", group::kDisplay,
      "Width of the field a panel shows, in lambda/D (more than 0, at most 10000; at least the panel's pixels at "
      "one grid pixel each); by default the largest blur disc of the sheet with a margin. Where the field has "
      "more grid pixels than the panel, each panel pixel averages a block of them."},
-    {name::kGrid, "N",
+    {name::kGrid, "N", group::kDisplay,
      "Grid size: 256, 512, 1024, 2048 or 4096; by default 512 for --view, else the smallest that samples the "
      "pupil and holds the field. One pixel is 110/lambda lambda/D at any grid size."},
-    {name::kView, "crop|full",
-     "crop: the 256 x 256 centre, as the window shows it (default); full: the whole N x N picture."},
-    {name::kDisplay, "amplitude|log",
-     "amplitude: the window's scale, 300 x the normalised amplitude, clamped at 255 (default); log: "
-     "255 (1 + log10(I/Imax) / D), clamped at 0, to show the faint rings."},
-    {name::kDecades, "D", "Decades of intensity the log scale shows, 1 to 10 (default 4)."},
-    {name::kStrict, "", "Treat a sampling or field warning as an error: exit status 3 and no file."},
-    {name::kMetrics, "FILE",
+    {name::kOutput, "FILE", group::kOutput,
+     "Picture file: .png or .pgm (8-bit grey), .fits (32-bit float intensities normalised to a peak of 1, the "
+     "bottom row first as FITS has it); - writes PGM to standard output. Required unless --metrics is given."},
+    {name::kMetrics, "FILE", group::kOutput,
      "Write JSON to FILE (- for standard output): the parameters, the grid, the pixel scale, the Strehl ratio, "
      "the peak, the FWHM, encircled energy (about the optical axis, fractions of the whole grid's flux) and "
      "warnings; for a sheet one entry per panel."},
-    {name::kEeRadii, "R[,R...]",
+    {name::kEeRadii, "R[,R...]", group::kOutput,
      "More encircled-energy radii in lambda/D (more than 0, at most 1000; at most 16), after the Airy dark "
      "rings 1.2197, 2.2331 and 3.2383."},
-    {name::kOutput, "FILE",
-     "Picture file: .png or .pgm (8-bit grey), .fits (32-bit float intensities normalised to a peak of 1); - "
-     "writes PGM to standard output. Required unless --metrics is given."},
+    {name::kStrict, "", group::kOutput, "Treat a sampling or field warning as an error: exit status 3 and no file."},
 };
+
+constexpr const char *kGroups[] = {group::kOptics, group::kStarTest, group::kLight, group::kDisplay, group::kOutput};
 
 QString Dashed(const char *option) { return QStringLiteral("--") + QLatin1String(option); }
 
@@ -162,10 +184,6 @@ QString Refused(const char *option, const QString &value, const QString &reason,
     return QStringLiteral("%1 %2 %3; %1 accepts %4.").arg(Dashed(option), Quoted(value), reason, accepted);
 }
 
-CommandLineOutcome Refusal(const QString &message) {
-    return {CommandLineOutcome::Action::Refuse, {}, QLatin1String(kProgramName) + QStringLiteral(": ") + message};
-}
-
 void AddOptions(QCommandLineParser &parser) {
     for (const OptionText &option : kOptions) {
         const QString description = QString::fromUtf8(option.description);
@@ -176,6 +194,85 @@ void AddOptions(QCommandLineParser &parser) {
                 QCommandLineOption(QLatin1String(option.name), description, QLatin1String(option.valueName)));
         }
     }
+}
+
+// ---- Help ------------------------------------------------------------------------
+
+constexpr int kHelpWidth = 79;   // columns of a terminal, less one
+constexpr int kHelpIndent = 30;  // where the descriptions start
+
+// Words of `text` in lines of at most kHelpWidth columns, each after `indent` blanks.
+QString Wrapped(const QString &text, int indent, int firstColumn) {
+    QString wrapped;
+    int column = firstColumn;
+    for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (column > indent && column + 1 + word.size() > kHelpWidth) {
+            wrapped += QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+            column = indent;
+        } else if (column > indent) {
+            wrapped += QLatin1Char(' ');
+            ++column;
+        } else if (column < indent) {
+            wrapped += QString(indent - column, QLatin1Char(' '));
+            column = indent;
+        }
+        wrapped += word;
+        column += static_cast<int>(word.size());
+    }
+    return wrapped + QLatin1Char('\n');
+}
+
+QString HelpEntry(const QString &names, const QString &description) {
+    const QString start = QStringLiteral("  ") + names;
+    if (start.size() + 1 > kHelpIndent) {
+        return start + QLatin1Char('\n') + Wrapped(description, kHelpIndent, 0);
+    }
+    return start + Wrapped(description, kHelpIndent, static_cast<int>(start.size()));
+}
+
+QString HelpText(const QString &program) {
+    QString help = QStringLiteral(
+        "Usage: %1 [OPTICS] [STAR TEST] [LIGHT] [DISPLAY] --output FILE [--metrics FILE]\n"
+        "       %1 [OPTICS] [STAR TEST] [LIGHT] --metrics FILE\n"
+        "       %1 --help | --version\n\n").arg(program);
+    help += Wrapped(QStringLiteral(
+        "Computes the star image of a telescope or camera with a circular, possibly obstructed aperture (the "
+        "window's model, grey level for grey level at the window's values) and writes it as a picture, a FITS "
+        "file or numbers."), 0, 0);
+    help += QLatin1Char('\n') + Wrapped(QStringLiteral(
+        "Conventions: aberrations are in waves at the edge of the pupil at --wavelength (Zernike terms in waves "
+        "RMS). W = SA u^4 + F u^2: positive focus is extrafocal, the marginal rays focus at F = -2 SA, so "
+        "positive spherical aberration is under-correction, whose intrafocal image has the bright outer ring. "
+        "Angles count counterclockwise from the picture's +x axis. Lengths in the field are in lambda/D of "
+        "--wavelength; one grid pixel is 110/lambda lambda/D. Pictures are normalised to their brightest pixel."),
+        0, 0);
+    for (const char *heading : kGroups) {
+        help += QLatin1Char('\n') + QLatin1String(heading) + QStringLiteral(":\n");
+        for (const OptionText &option : kOptions) {
+            if (std::string_view(option.group) == heading) {
+                const QString value = *option.valueName == '\0' ? QString() : QLatin1Char(' ') + QLatin1String(option.valueName);
+                help += HelpEntry(Dashed(option.name) + value, QString::fromUtf8(option.description));
+            }
+        }
+    }
+    help += QStringLiteral("\nOther:\n") + HelpEntry(QStringLiteral("-h, --help"), QStringLiteral("Shows this help.")) +
+            HelpEntry(QStringLiteral("-v, --version"), QStringLiteral("Shows the version."));
+    help += Wrapped(QStringLiteral(
+        "\nExit status: 0 done, 1 the computation or a write failed, 2 the command line was refused, 3 --strict "
+        "and a warning."), 0, 0);
+    help += QStringLiteral(
+        "\nExamples:\n"
+        "  %1 --output star.png\n"
+        "      the window's default star image: the Airy disc at 550 nm\n"
+        "  %1 --spherical 0.25 --obstruction 33 --startest 8 --output suiter.png\n"
+        "      Suiter's star test: a quarter wave of under-correction, 8 waves either side of focus\n"
+        "  %1 --spherical 0.5 --through-focus -4:4:2 --f-ratio 5 --display log --output strip.png\n"
+        "      a through-focus strip, labelled in mm of focuser travel at f/5, on the log scale\n"
+        "  %1 --obstruction 33 --spider 4,1 --coma 0.3 --spectrum visual --metrics -\n"
+        "      the numbers of a mis-collimated Newtonian in white light, as JSON\n"
+        "  %1 --zernike 8=0.1 --grid 1024 --view full --output coma.fits\n"
+        "      a Zernike term's star image as FITS intensities\n").arg(program);
+    return help;
 }
 
 // ---- Reading values -------------------------------------------------------------
@@ -212,24 +309,6 @@ std::optional<std::int32_t> WholeNumber(const QString &text, std::int32_t min, s
         return std::nullopt;
     }
     return static_cast<std::int32_t>(reading.value.digits);
-}
-
-// Spherical aberration and focus: a whole tenth is read as the window reads
-// its scroll bar (position x 0.1), so such a value gives the window's picture
-// bit for bit; any other decimal is its nearest double.
-double Waves(const Decimal &value) {
-    if (const std::optional<std::int64_t> tenths = ScaledWhole(value, 1)) {
-        return static_cast<std::int32_t>(*tenths) * 0.1;
-    }
-    return ToDouble(value);
-}
-
-// The obstruction's percent times 0.01, as the window turns its position into a fraction.
-double ObstructionFraction(const Decimal &percent) {
-    if (const std::optional<std::int64_t> whole = ScaledWhole(percent, 0)) {
-        return static_cast<std::int32_t>(*whole) * 0.01;
-    }
-    return ToDouble(percent) * 0.01;
 }
 
 // Splits "A<sep>B": the part after the separator is optional when `optional` is set.
@@ -281,7 +360,7 @@ std::variant<Steps, QString> ReadSteps(const char *option, const QString &text, 
 
 class Reader {
   public:
-    explicit Reader(const QCommandLineParser &parser) : parser_(parser) {}
+    Reader(const QCommandLineParser &parser, const CommandLineRules &rules) : parser_(parser), rules_(rules) {}
 
     Problem Read(RenderRequest &request);
 
@@ -300,18 +379,14 @@ class Reader {
     Problem ReadSpectrumRange(const QString &text, optics::Spectrum &spectrum);
     Problem ReadFocus(RenderRequest &request);
     Problem ReadSheet(RenderRequest &request);
+    Problem CheckPanels(const RenderRequest &request) const;
     Problem ReadLayout(RenderRequest &request);
     Problem ReadDisplay(RenderRequest &request);
     Problem ReadOutputs(RenderRequest &request);
     Problem ReadRadii(std::vector<double> &radii);
 
-    void AddPanel(RenderRequest &request, double waves, const QString &role, const QString &wavesText);
-    QString Millimetres(const RenderRequest &request, double waves) const;
-
     const QCommandLineParser &parser_;
-    // The focus the user gave: exact when typed in waves, a double when from millimetres.
-    std::optional<Decimal> focus_;
-    double focusWaves_ = 0;
+    const CommandLineRules &rules_;
 };
 
 Problem Reader::Read(RenderRequest &request) {
@@ -321,7 +396,7 @@ Problem Reader::Read(RenderRequest &request) {
             return problem;
         }
     }
-    return std::nullopt;
+    return CheckPanels(request);
 }
 
 Problem Reader::Repeated() const {
@@ -341,11 +416,12 @@ Problem Reader::Conflicts() const {
         const char *first;
         const char *second;
     };
-    for (const Pair &pair : {Pair{name::kStarTest, name::kThroughFocus}, Pair{name::kDefocusMm, name::kFocus},
-                             Pair{name::kFocus, name::kThroughFocus},
-                             Pair{name::kDefocusMm, name::kThroughFocus}, Pair{name::kView, name::kStarTest},
-                             Pair{name::kView, name::kThroughFocus}, Pair{name::kView, name::kPanel},
-                             Pair{name::kView, name::kField}}) {
+    for (const Pair &pair :
+         {Pair{name::kStarTest, name::kThroughFocus}, Pair{name::kStarTest, name::kStarTestMm},
+          Pair{name::kStarTestMm, name::kThroughFocus}, Pair{name::kDefocusMm, name::kFocus},
+          Pair{name::kFocus, name::kThroughFocus}, Pair{name::kDefocusMm, name::kThroughFocus},
+          Pair{name::kView, name::kStarTest}, Pair{name::kView, name::kStarTestMm},
+          Pair{name::kView, name::kThroughFocus}, Pair{name::kView, name::kPanel}, Pair{name::kView, name::kField}}) {
         if (Has(pair.first) && Has(pair.second)) {
             return QStringLiteral("%1 and %2 cannot be given together.").arg(Dashed(pair.first), Dashed(pair.second));
         }
@@ -356,6 +432,7 @@ Problem Reader::Conflicts() const {
         const char *why;
     };
     for (const Need &need : {Need{name::kDefocusMm, name::kFRatio, "to turn millimetres into waves"},
+                             Need{name::kStarTestMm, name::kFRatio, "to turn millimetres into waves"},
                              Need{name::kEeRadii, name::kMetrics, "to write the encircled energy"}}) {
         if (Has(need.option) && !Has(need.needs)) {
             return QStringLiteral("%1 needs %2 %3.").arg(Dashed(need.option), Dashed(need.needs), QLatin1String(need.why));
@@ -374,17 +451,17 @@ Problem Reader::ReadOptics(RenderRequest &request) {
     if (Problem problem = Conflicts()) {
         return problem;
     }
-    optics::OpticalSystem &pupil = request.job.pupil;
+    optics::OpticalSystem &system = request.job.system;
     struct Plain {
         const char *option;
         const Range &range;
         double *target;
-        double (*convert)(const Decimal &);
+        double (*convert)(double);
     };
     const Plain plain[] = {
-        {name::kSpherical, kSphericalRange, &pupil.aberrations.spherical, &Waves},
-        {name::kObstruction, kObstructionRange, &pupil.aperture.obstruction, &ObstructionFraction},
-        {name::kWavelength, kWavelengthRange, &pupil.wavelength, &ToDouble},
+        {name::kSpherical, kSphericalRange, &system.aberrations.spherical, nullptr},
+        {name::kObstruction, kObstructionRange, &system.aperture.obstruction, &optics::FractionOfPercent},
+        {name::kWavelength, kWavelengthRange, &system.wavelength, nullptr},
     };
     for (const Plain &value : plain) {
         if (!Has(value.option)) {
@@ -394,21 +471,22 @@ Problem Reader::ReadOptics(RenderRequest &request) {
         if (const QString *refusal = std::get_if<QString>(&read)) {
             return *refusal;
         }
-        *value.target = value.convert(std::get<Decimal>(read));
+        const double number = ToDouble(std::get<Decimal>(read));
+        *value.target = value.convert != nullptr ? value.convert(number) : number;
     }
-    if (Problem problem = ReadAngledTerm(name::kComa, pupil.aberrations.coma)) {
+    if (Problem problem = ReadAngledTerm(name::kComa, system.aberrations.coma)) {
         return problem;
     }
-    if (Problem problem = ReadAngledTerm(name::kAstigmatism, pupil.aberrations.astigmatism)) {
+    if (Problem problem = ReadAngledTerm(name::kAstigmatism, system.aberrations.astigmatism)) {
         return problem;
     }
-    if (Problem problem = ReadZernike(pupil.aberrations.zernike)) {
+    if (Problem problem = ReadZernike(system.aberrations.zernike)) {
         return problem;
     }
-    if (Problem problem = ReadSpider(pupil.aperture.spider)) {
+    if (Problem problem = ReadSpider(system.aperture.spider)) {
         return problem;
     }
-    return ReadSpectrum(request.job.spectrum);
+    return ReadSpectrum(request.job.light);
 }
 
 // WAVES[@DEG]
@@ -483,7 +561,7 @@ Problem Reader::ReadSpider(optics::Spider &spider) {
     if (!SplitAt(text, QLatin1Char(','), count, rest)) {
         return Refused(name::kSpider, text, QStringLiteral("has no width"), accepted);
     }
-    const std::optional<std::int32_t> vanes = WholeNumber(count, 1, kMaxVanes);
+    const std::optional<std::int32_t> vanes = WholeNumber(count, 1, optics::kMaxVanes);
     if (!vanes) {
         return Refused(name::kSpider, text, QStringLiteral("has no vane count from 1 to 8"), accepted);
     }
@@ -496,7 +574,7 @@ Problem Reader::ReadSpider(optics::Spider &spider) {
                        accepted);
     }
     spider.vanes = *vanes;
-    spider.width = ToDouble(std::get<Decimal>(percent)) * 0.01;
+    spider.width = optics::FractionOfPercent(ToDouble(std::get<Decimal>(percent)));
     if (angled) {
         const auto angle = Number(name::kSpider, degrees, kAngleRange, text);
         if (std::holds_alternative<QString>(angle)) {
@@ -565,89 +643,44 @@ Problem Reader::ReadSpectrumFile(const QString &path, optics::Spectrum &spectrum
     return std::nullopt;
 }
 
-// --focus exactly, or --defocus-mm through the focal ratio.
+// --focus in waves, or --defocus-mm through the focal ratio.
 Problem Reader::ReadFocus(RenderRequest &request) {
+    optics::Panels &panels = request.job.panels;
     if (Has(name::kFRatio)) {
         const auto ratio = Number(name::kFRatio, Value(name::kFRatio), kFRatioRange);
         if (const QString *refusal = std::get_if<QString>(&ratio)) {
             return *refusal;
         }
-        request.fRatio = ToDouble(std::get<Decimal>(ratio));
+        panels.fRatio = ToDouble(std::get<Decimal>(ratio));
     }
     if (Has(name::kFocus)) {
         const auto focus = Number(name::kFocus, Value(name::kFocus), kFocusRange);
         if (const QString *refusal = std::get_if<QString>(&focus)) {
             return *refusal;
         }
-        focus_ = std::get<Decimal>(focus);
-        focusWaves_ = Waves(*focus_);
+        request.job.system.aberrations.focus = ToDouble(std::get<Decimal>(focus));
     } else if (Has(name::kDefocusMm)) {
         const auto travel = Number(name::kDefocusMm, Value(name::kDefocusMm), kDefocusMmRange);
         if (const QString *refusal = std::get_if<QString>(&travel)) {
             return *refusal;
         }
-        const double f = *request.fRatio;
-        const double lambda = request.job.pupil.wavelength / kNanometresPerMillimetre;
-        focusWaves_ = ToDouble(std::get<Decimal>(travel)) / (8 * f * f * lambda);
-        if (std::fabs(focusWaves_) > kFocusLimit) {
-            return Refused(name::kDefocusMm, Value(name::kDefocusMm),
-                           QStringLiteral("is %1 waves at f/%2").arg(focusWaves_, 0, 'f', 1).arg(f),
-                           QStringLiteral("travel of at most 50 waves of defocus"));
-        }
-    } else {
-        focus_ = Decimal::Whole(0);
+        panels.focusTravel = ToDouble(std::get<Decimal>(travel));
     }
-    request.job.pupil.aberrations.focus = focusWaves_;
     return std::nullopt;
 }
 
-QString Reader::Millimetres(const RenderRequest &request, double waves) const {
-    if (!request.fRatio) {
-        return {};
-    }
-    const double f = *request.fRatio;
-    const double millimetres = waves * 8 * f * f * (request.job.pupil.wavelength / kNanometresPerMillimetre);
-    return QStringLiteral(", %1%2 mm").arg(millimetres > 0 ? QStringLiteral("+") : QString()).arg(millimetres, 0, 'f', 3);
-}
-
-void Reader::AddPanel(RenderRequest &request, double waves, const QString &role, const QString &wavesText) {
-    request.job.focus.push_back(waves);
-    const QString unit = std::fabs(waves) == 1 ? QStringLiteral(" wave") : QStringLiteral(" waves");
-    request.labels.push_back({role, wavesText + unit + Millimetres(request, waves)});
-}
-
-QString SignedText(const Decimal &value) {
-    return (Compare(value, Decimal::Whole(0)) > 0 ? QStringLiteral("+") : QString()) + Text(value);
-}
-
-QString SignedText(double waves) {
-    return (waves > 0 ? QStringLiteral("+") : QString()) + QString::number(waves, 'f', 2);
-}
-
-QString RoleOf(int sign) {
-    return sign < 0 ? QStringLiteral("intrafocal") : sign > 0 ? QStringLiteral("extrafocal") : QStringLiteral("focus");
-}
-
 Problem Reader::ReadSheet(RenderRequest &request) {
-    if (Has(name::kStarTest)) {
-        const QString text = Value(name::kStarTest);
-        const auto read = Number(name::kStarTest, text, kStarTestRange);
+    optics::Panels &panels = request.job.panels;
+    if (Has(name::kStarTest) || Has(name::kStarTestMm)) {
+        const bool mm = Has(name::kStarTestMm);
+        const char *option = mm ? name::kStarTestMm : name::kStarTest;
+        const auto read = Number(option, Value(option), mm ? kStarTestMmRange : kStarTestRange);
         if (const QString *refusal = std::get_if<QString>(&read)) {
             return *refusal;
         }
-        const Decimal w = std::get<Decimal>(read);
-        for (int side : {-1, 0, 1}) {
-            // exact when the focus was typed in waves, a double when it came from millimetres
-            const std::optional<Decimal> exact = focus_ ? AddMultiple(*focus_, side, w) : std::nullopt;
-            const double waves = exact ? Waves(*exact) : focusWaves_ + side * ToDouble(w);
-            const bool inRange = exact ? Compare(*exact, kFocusRange.min) >= 0 && Compare(*exact, kFocusRange.max) <= 0
-                                       : !focus_ && std::fabs(waves) <= kFocusLimit;
-            if (!inRange) {
-                return Refused(name::kStarTest, text, QStringLiteral("takes the focus beyond -50 to 50 waves"),
-                               QLatin1String(kStarTestRange.text) + QStringLiteral(" within -50 to 50 waves of focus"));
-            }
-            AddPanel(request, waves, RoleOf(side), exact ? SignedText(*exact) : SignedText(waves));
-        }
+        panels.kind = optics::Panels::Kind::StarTest;
+        panels.defocus = ToDouble(std::get<Decimal>(read));
+        panels.defocusUnit = mm ? optics::FocusUnit::Millimetres : optics::FocusUnit::Waves;
     } else if (Has(name::kThroughFocus)) {
         const QString text = Value(name::kThroughFocus);
         const QString accepted =
@@ -657,19 +690,45 @@ Problem Reader::ReadSheet(RenderRequest &request) {
             return *refusal;
         }
         const Steps &steps = std::get<Steps>(read);
-        for (std::int64_t k = 0; k < steps.count; ++k) {
-            const Decimal f = *AddMultiple(steps.first, k, steps.step);
-            AddPanel(request, Waves(f), RoleOf(Compare(f, Decimal::Whole(0))), SignedText(f));
+        panels.kind = optics::Panels::Kind::ThroughFocus;
+        panels.from = ToDouble(steps.first);
+        panels.to = ToDouble(*optics::AddMultiple(steps.first, steps.count - 1, steps.step));
+        panels.step = ToDouble(steps.step);
+    }
+    return std::nullopt;
+}
+
+// The panels' focus as the library works it out: a star test or a travel
+// that takes a panel beyond the focus limits is refused in the renderer's words.
+Problem Reader::CheckPanels(const RenderRequest &request) const {
+    const optics::Job &job = request.job;
+    try {
+        optics::FocusOfPanels(job.system.aberrations.focus, job.system.wavelength, job.panels);
+    } catch (const optics::ParameterError &error) {
+        if (Has(name::kStarTest) || Has(name::kStarTestMm)) {
+            const char *option = Has(name::kStarTest) ? name::kStarTest : name::kStarTestMm;
+            return Refused(option, Value(option), QStringLiteral("takes the focus beyond -50 to 50 waves"),
+                           QLatin1String(Has(name::kStarTest) ? kStarTestRange.text : kStarTestMmRange.text) +
+                               QStringLiteral(" within -50 to 50 waves of focus"));
         }
+        if (Has(name::kDefocusMm)) {
+            const double f = *job.panels.fRatio;
+            const double waves = optics::WavesOfTravel(*job.panels.focusTravel, f, job.system.wavelength);
+            return Refused(name::kDefocusMm, Value(name::kDefocusMm),
+                           QStringLiteral("is %1 waves at f/%2").arg(waves, 0, 'f', 1).arg(f),
+                           QStringLiteral("travel of at most 50 waves of defocus"));
+        }
+        return QStringLiteral("--%1: %2.").arg(QString::fromStdString(error.Parameter()), QString::fromUtf8(error.what()));
     }
     return std::nullopt;
 }
 
 Problem Reader::ReadLayout(RenderRequest &request) {
-    optics::RenderJob &job = request.job;
+    optics::Job &job = request.job;
     if (Has(name::kGrid)) {
-        const std::optional<std::int32_t> grid = WholeNumber(Value(name::kGrid), kGridSizes.front(), kGridSizes.back());
-        if (!grid || std::find(kGridSizes.begin(), kGridSizes.end(), *grid) == kGridSizes.end()) {
+        const std::optional<std::int32_t> grid =
+            WholeNumber(Value(name::kGrid), optics::kSmallestGrid, optics::kLargestGrid);
+        if (!grid || !optics::IsGridSize(*grid)) {
             return QStringLiteral("%1 %2 is not a grid size; %1 accepts 256, 512, 1024, 2048 or 4096.")
                 .arg(Dashed(name::kGrid), Quoted(Value(name::kGrid)));
         }
@@ -682,22 +741,23 @@ Problem Reader::ReadLayout(RenderRequest &request) {
         }
         job.layout = view == QLatin1String("full") ? optics::Layout::Full : optics::Layout::Crop;
     }
-    const bool panels = request.IsSheet() || Has(name::kPanel) || Has(name::kField);
+    const bool panels = job.panels.IsSheet() || Has(name::kPanel) || Has(name::kField);
     if (!panels) {
         return std::nullopt;
     }
     job.layout = optics::Layout::Panels;
     if (Has(name::kPanel)) {
-        const std::optional<std::int32_t> side = WholeNumber(Value(name::kPanel), kMinPanel, kMaxPanel);
+        const std::optional<std::int32_t> side =
+            WholeNumber(Value(name::kPanel), optics::kMinPanelSide, optics::kMaxPanelSide);
         if (!side) {
             return QStringLiteral("%1 %2 is not a panel size; %1 accepts whole numbers of pixels from 32 to 2048.")
                 .arg(Dashed(name::kPanel), Quoted(Value(name::kPanel)));
         }
-        job.field.side = *side;
+        job.side = *side;
     }
-    if (job.grid && *job.grid < job.field.side) {
+    if (job.grid && *job.grid < job.side) {
         return QStringLiteral("--panel %1 is larger than --grid %2; a panel accepts at most the grid's pixels.")
-            .arg(job.field.side)
+            .arg(job.side)
             .arg(*job.grid);
     }
     if (Has(name::kField)) {
@@ -705,7 +765,7 @@ Problem Reader::ReadLayout(RenderRequest &request) {
         if (const QString *refusal = std::get_if<QString>(&width)) {
             return *refusal;
         }
-        job.field.width = ToDouble(std::get<Decimal>(width));
+        job.field = ToDouble(std::get<Decimal>(width));
     }
     return std::nullopt;
 }
@@ -733,8 +793,8 @@ Problem Reader::ReadDisplay(RenderRequest &request) {
 Problem Reader::ReadRadii(std::vector<double> &radii) {
     const QString text = Value(name::kEeRadii);
     const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() > kMaxRadii) {
-        return Refused(name::kEeRadii, text, QStringLiteral("has more than 16 radii"),
+    if (parts.size() > optics::kMaxRadii) {
+        return Refused(name::kEeRadii, text, QStringLiteral("has more than %1 radii").arg(optics::kMaxRadii),
                        QLatin1String(kRadiusRange.text));
     }
     for (const QString &part : parts) {
@@ -752,8 +812,7 @@ Problem Reader::ReadOutputs(RenderRequest &request) {
         return QStringLiteral("unexpected argument '%1'; every value belongs to an option (see --help).")
             .arg(parser_.positionalArguments().constFirst());
     }
-    const QString accepted =
-        QStringLiteral("a .png, .pgm or .fits file, or - for PGM on standard output");
+    const QString accepted = QStringLiteral("a .png, .pgm or .fits file, or - for PGM on standard output");
     if (Has(name::kMetrics)) {
         request.metrics = Value(name::kMetrics);
         request.job.metrics = true;
@@ -767,7 +826,7 @@ Problem Reader::ReadOutputs(RenderRequest &request) {
         }
     }
     if (!Has(name::kOutput)) {
-        if (request.job.metrics) {
+        if (request.job.metrics || !rules_.outputRequired) {
             return std::nullopt;
         }
         return QStringLiteral("%1 FILE is required; %1 accepts %2 (or give --metrics alone).")
@@ -796,45 +855,40 @@ Problem Reader::ReadOutputs(RenderRequest &request) {
     return std::nullopt;
 }
 
-QString Description() {
-    return QStringLiteral(
-        "Computes the star image of a telescope or camera with a circular, possibly obstructed aperture (the "
-        "window's model, grey level for grey level at the window's values) and writes it as a picture, a FITS "
-        "file or numbers.\n\n"
-        "Conventions: aberrations are in waves at the edge of the pupil at --wavelength (Zernike terms in waves "
-        "RMS). W = SA u^4 + F u^2: positive focus is extrafocal, the marginal rays focus at F = -2 SA, so "
-        "positive spherical aberration is under-correction, whose intrafocal image has the bright outer ring. "
-        "Angles count counterclockwise from the picture's +x axis. Lengths in the field are in lambda/D of "
-        "--wavelength; one grid pixel is 110/lambda lambda/D. Exit status: 0 done, 1 the computation or a write "
-        "failed, 2 the command line was refused, 3 --strict and a warning.");
-}
-
 } // namespace
 
-CommandLineOutcome ParseCommandLine(const QStringList &arguments) {
+CommandLineOutcome ParseCommandLine(const QStringList &arguments, const CommandLineRules &rules) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(Description());
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     AddOptions(parser);
-
+    auto refusal = [&](const QString &message) {
+        return CommandLineOutcome{CommandLineOutcome::Action::Refuse, {}, rules.program + QStringLiteral(": ") + message};
+    };
     if (!parser.parse(arguments)) {
-        return Refusal(parser.errorText() + QStringLiteral(" See --help."));
+        return refusal(parser.errorText() + QStringLiteral(" See --help."));
     }
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        return {CommandLineOutcome::Action::ShowHelp, {}, parser.helpText()};
+        return {CommandLineOutcome::Action::ShowHelp, {}, HelpText(rules.program)};
     }
     if (parser.isSet(versionOption)) {
         return {CommandLineOutcome::Action::ShowVersion, {},
-                QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion() +
-                    QLatin1Char('\n')};
+                rules.program + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n')};
     }
     CommandLineOutcome outcome{CommandLineOutcome::Action::Render, {}, {}};
-    Reader reader(parser);
+    Reader reader(parser, rules);
     if (Problem problem = reader.Read(outcome.request)) {
-        return Refusal(*problem);
+        return refusal(*problem);
     }
     return outcome;
 }
 
-} // namespace diffrascope::cli
+QList<OptionInfo> RenderOptions() {
+    QList<OptionInfo> options;
+    for (const OptionText &option : kOptions) {
+        options.append({QLatin1String(option.name), QLatin1String(option.valueName), QLatin1String(option.group)});
+    }
+    return options;
+}
+
+} // namespace diffrascope::frontend

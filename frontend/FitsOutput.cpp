@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace diffrascope::cli {
+namespace diffrascope::frontend {
 namespace {
 
 constexpr std::size_t kFitsBlock = 2880; // bytes: a FITS file grows a block at a time
@@ -76,18 +76,18 @@ std::string ZernikeText(const std::vector<optics::ZernikeTerm> &terms) {
     return text.empty() ? "none" : text;
 }
 
-std::string SpectrumText(const optics::RenderJob &job) {
-    if (job.spectrum.lines.empty()) {
+std::string SpectrumText(const optics::Job &job) {
+    if (job.light.lines.empty()) {
         char text[32];
-        const auto end = std::to_chars(text, text + sizeof text, job.pupil.wavelength).ptr;
+        const auto end = std::to_chars(text, text + sizeof text, job.system.wavelength).ptr;
         return std::string(text, end) + " nm";
     }
-    return job.spectrum.name;
+    return job.light.name;
 }
 
 // The keywords of every HDU: the optics, the grid and the scale of a data pixel.
-void CommonKeys(fitsfile *file, const RenderRequest &request, const optics::RenderResult &result, int &status) {
-    const optics::OpticalSystem &pupil = request.job.pupil;
+void CommonKeys(fitsfile *file, const optics::Result &result, int &status) {
+    const optics::OpticalSystem &pupil = result.job.system;
     const optics::Aberrations &ab = pupil.aberrations;
     Key(file, "SPHERAB", ab.spherical, "spherical aberration W040 at the pupil edge [waves]", status);
     Key(file, "OBSCUR", pupil.aperture.obstruction, "central obstruction [fraction of the diameter]", status);
@@ -100,28 +100,31 @@ void CommonKeys(fitsfile *file, const RenderRequest &request, const optics::Rend
     Key(file, "SPIDERW", pupil.aperture.spider.width, "vane width [fraction of the diameter]", status);
     Key(file, "SPIDERA", pupil.aperture.spider.degrees, "first vane's angle from +x [deg]", status);
     Key(file, "ZERNIKE", ZernikeText(ab.zernike), "Noll index=waves RMS", status);
-    Key(file, "SPECTRUM", SpectrumText(request.job), "light: one wavelength, a range, visual or a file", status);
+    Key(file, "SPECTRUM", SpectrumText(result.job), "light: one wavelength, a range, visual or a file", status);
     Key(file, "GRIDSIZE", static_cast<long>(result.grid), "side of the computation grid [pixels]", status);
     Key(file, "BINNING", static_cast<long>(result.view.bin), "grid pixels per data pixel along each axis", status);
     Key(file, "PIXSCALE", result.pixelScale * result.view.bin, "data pixel [lambda/D of WAVELEN]", status);
     Key(file, "NORMALIZ", std::string("peak"), "intensities over the brightest pixel of the field", status);
-    if (request.fRatio) {
-        Key(file, "FRATIO", *request.fRatio, "focal ratio", status);
+    if (result.job.panels.fRatio) {
+        Key(file, "FRATIO", *result.job.panels.fRatio, "focal ratio", status);
     }
     Key(file, "CREATOR", std::string(kCreator), "", status);
 }
 
-// One panel as a float image: CFITSIO writes each picture column (a grid row
-// of the panel) as a column of the image, so data[y][x] is picture pixel (x, y).
-void WritePanel(fitsfile *file, const optics::Panel &panel, int &status) {
-    const long side = panel.view.side;
+// One panel as a float image in one write: the picture's bottom row first.
+void WritePanel(fitsfile *file, const optics::PanelResult &panel, int &status) {
+    const long side = panel.side;
     long axes[2] = {side, side};
     fits_create_img(file, FLOAT_IMG, 2, axes, &status);
-    for (long x = 0; x < side && status == 0; ++x) {
-        long first[2] = {x + 1, 1};
-        long last[2] = {x + 1, side};
-        fits_write_subset(file, TDOUBLE, first, last, const_cast<double *>(panel.values.data() + x * side), &status);
+    std::vector<float> data(static_cast<std::size_t>(side) * static_cast<std::size_t>(side));
+    for (long row = 0; row < side; ++row) {
+        const double *from = panel.intensities.data() + (side - 1 - row) * side;
+        float *to = data.data() + row * side;
+        for (long x = 0; x < side; ++x) {
+            to[x] = static_cast<float>(from[x]);
+        }
     }
+    fits_write_img(file, TFLOAT, 1, static_cast<LONGLONG>(data.size()), data.data(), &status);
 }
 
 QString CfitsioError(int status) {
@@ -132,24 +135,22 @@ QString CfitsioError(int status) {
 
 } // namespace
 
-std::optional<QByteArray> EncodeFits(const RenderRequest &request, const optics::RenderResult &result,
-                                     QString &error) {
+std::optional<QByteArray> EncodeFits(const optics::Result &result, QString &error) {
     MemoryFits fits;
     int &status = fits.Status();
-    if (request.IsSheet()) {
+    if (result.IsSheet()) {
         fits_create_img(fits.File(), FLOAT_IMG, 0, nullptr, &status);
-        CommonKeys(fits.File(), request, result, status);
+        CommonKeys(fits.File(), result, status);
         Key(fits.File(), "NPANELS", static_cast<long>(result.panels.size()), "panels, one image extension each", status);
     }
     for (std::size_t k = 0; k < result.panels.size() && status == 0; ++k) {
-        const optics::RenderedPanel &panel = result.panels[k];
-        WritePanel(fits.File(), panel.panel, status);
-        CommonKeys(fits.File(), request, result, status);
-        Key(fits.File(), "DEFOCUS", panel.focus, "defocus W020, positive extrafocal [waves]", status);
-        if (request.IsSheet()) {
+        const optics::PanelResult &panel = result.panels[k];
+        WritePanel(fits.File(), panel, status);
+        CommonKeys(fits.File(), result, status);
+        Key(fits.File(), "DEFOCUS", panel.focus.waves, "defocus W020, positive extrafocal [waves]", status);
+        if (result.IsSheet()) {
             Key(fits.File(), "EXTNAME", "PANEL" + std::to_string(k + 1), "", status);
-            Key(fits.File(), "LABEL", request.labels[k].role.toStdString() + ", " + request.labels[k].defocus.toStdString(),
-                "", status);
+            Key(fits.File(), "LABEL", panel.focus.Label(), "", status);
         }
     }
     if (status != 0) {
@@ -163,4 +164,4 @@ std::optional<QByteArray> EncodeFits(const RenderRequest &request, const optics:
     return bytes;
 }
 
-} // namespace diffrascope::cli
+} // namespace diffrascope::frontend

@@ -1,4 +1,4 @@
-#include "PictureOutput.h"
+#include "FileOutput.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace diffrascope::cli {
+namespace diffrascope::frontend {
 namespace {
 
 QString Failure(const QString &path, const QString &reason) {
@@ -63,4 +63,4 @@ std::optional<QString> WriteStandardOutput(const QByteArray &bytes) {
     return std::nullopt;
 }
 
-} // namespace diffrascope::cli
+} // namespace diffrascope::frontend

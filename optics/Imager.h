@@ -1,5 +1,5 @@
 #pragma once
-// The star image of a pupil in monochromatic or white light, on the window's
+// The star image of a system in monochromatic or white light, on the window's
 // grid: every wavelength on the same N x N grid, where one pixel is
 // 110 / lambda_ref lambda_ref/D wide, so the pattern of a longer wavelength
 // is simply larger in pixels and the sum needs no resampling.
@@ -9,15 +9,12 @@
 #include <optional>
 #include <vector>
 
+#include "Control.h"
 #include "FarField.h"
-#include "PupilSampler.h"
 #include "Light.h"
+#include "OpticalSystem.h"
 
 namespace diffrascope::optics {
-
-// One pixel of the far field, in lambda/D at the given wavelength: the pupil
-// is 0.1 N 550 / lambda grid steps in radius at any grid size N.
-double PixelScale(double wavelength);
 
 struct IntensityImage {
     std::int32_t n = 0;
@@ -36,24 +33,30 @@ struct IntensityImage {
     mutable std::optional<double> flux_;
 };
 
-class StarImager {
+// The far fields an image of this light takes: one per line of weight above 0, or one.
+std::int32_t FarFields(const Spectrum &spectrum);
+
+class Imager {
   public:
     // Grids of side n (a power of two from 4 to 4096); threads 0 follows DIFFRASCOPE_THREADS.
-    explicit StarImager(std::int32_t n, std::int32_t threads = 0);
+    explicit Imager(std::int32_t n, std::int32_t threads = 0);
 
     std::int32_t GridSize() const { return field_.Size(); }
 
-    // At the pupil's reference wavelength when the spectrum has no line, at
-    // the line's wavelength when it has one, else the weighted sum. The image
-    // is the imager's own, valid until its next computation.
-    const IntensityImage &Compute(const OpticalSystem &pupil, const Spectrum &spectrum);
+    // At the system's reference wavelength when the spectrum has no line, at
+    // the line's wavelength when it has one, else the weighted sum, into
+    // `image` (resized to the grid).
+    void Compute(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image);
+    // The same, each far field a stage of one unit of the checkpoint (FarFields
+    // tells how many), stopping where asked.
+    void Compute(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image, Checkpoint &checkpoint);
+    // A new image.
+    IntensityImage Compute(const OpticalSystem &system, const Spectrum &spectrum);
 
   private:
-    void Monochromatic(const OpticalSystem &pupil, double wavelength);
-    void White(const OpticalSystem &pupil, const Spectrum &spectrum);
+    void White(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image, Checkpoint &checkpoint);
 
     FarField field_;
-    IntensityImage image_;
     std::vector<double> line_; // one wavelength's intensities, for white light
 };
 

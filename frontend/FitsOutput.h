@@ -1,0 +1,20 @@
+#pragma once
+// FITS files through CFITSIO: 32-bit float intensities normalised to a peak of
+// 1, with a header keyword for every parameter. The bottom row of the picture
+// is the first row of the data, as FITS readers expect: ds9, or astropy's
+// imshow with origin='lower', show the PNG's picture with +y up. A sheet is an empty primary HDU with
+// the common keywords and one image extension per panel.
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+#include "Engine.h"
+
+namespace diffrascope::frontend {
+
+// The whole file in memory, ready to be written in one piece; the reason on failure.
+std::optional<QByteArray> EncodeFits(const optics::Result &result, QString &error);
+
+} // namespace diffrascope::frontend

@@ -1,0 +1,101 @@
+#include "Imager.h"
+
+#include <algorithm>
+
+#include "PupilSampler.h"
+
+namespace diffrascope::optics {
+namespace {
+
+double Sum(const double *values, std::size_t count) {
+    double sum = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        sum += values[k];
+    }
+    return sum;
+}
+
+double Largest(const std::vector<double> &values) {
+    double largest = 0;
+    for (double v : values) {
+        largest = v >= largest ? v : largest;
+    }
+    return largest;
+}
+
+} // namespace
+
+std::int32_t FarFields(const Spectrum &spectrum) {
+    if (spectrum.Monochromatic()) {
+        return 1;
+    }
+    return static_cast<std::int32_t>(std::count_if(spectrum.lines.begin(), spectrum.lines.end(),
+                                                   [](const SpectralLine &line) { return line.weight != 0; }));
+}
+
+double IntensityImage::Flux() const {
+    if (!flux_) {
+        flux_ = Sum(values.data(), values.size());
+    }
+    return *flux_;
+}
+
+Imager::Imager(std::int32_t n, std::int32_t threads) : field_(n, threads) {}
+
+void Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image) {
+    Checkpoint never;
+    Compute(system, spectrum, image, never);
+}
+
+IntensityImage Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum) {
+    IntensityImage image;
+    Compute(system, spectrum, image);
+    return image;
+}
+
+void Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image,
+                     Checkpoint &checkpoint) {
+    const std::int32_t n = field_.Size();
+    image.n = n;
+    image.values.resize(static_cast<std::size_t>(n) * n);
+    image.ValuesChanged();
+    if (spectrum.Monochromatic()) {
+        const double wavelength = spectrum.lines.empty() ? system.wavelength : spectrum.lines.front().nanometres;
+        checkpoint.Begin(1);
+        field_.Compute(PupilSampler(system, n, wavelength), image.values, checkpoint);
+        checkpoint.End();
+        image.maximum = field_.Maximum();
+        return;
+    }
+    White(system, spectrum, image, checkpoint);
+}
+
+void Imager::White(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image,
+                   Checkpoint &checkpoint) {
+    const std::size_t count = image.values.size();
+    double totalWeight = 0;
+    for (const SpectralLine &line : spectrum.lines) {
+        totalWeight += line.weight;
+    }
+    line_.resize(count);
+    std::fill(image.values.begin(), image.values.end(), 0.0);
+    for (const SpectralLine &line : spectrum.lines) {
+        if (line.weight == 0) {
+            continue;
+        }
+        checkpoint.Begin(1);
+        field_.Compute(PupilSampler(system, image.n, line.nanometres), line_, checkpoint);
+        checkpoint.End();
+        const double flux = Sum(line_.data(), count);
+        if (flux == 0) {
+            continue; // no grid point of this wavelength's pupil is lit: it brings no light
+        }
+        const double factor = (line.weight / totalWeight) / flux;
+        for (std::size_t k = 0; k < count; ++k) {
+            image.values[k] += factor * line_[k];
+        }
+    }
+    image.maximum = Largest(image.values);
+}
+
+} // namespace diffrascope::optics

@@ -10,6 +10,7 @@ namespace {
 constexpr std::int32_t kSubsamples = 16; // per pixel side, for pixels the circle's edge crosses
 constexpr double kHalf = 0.5;
 constexpr std::int32_t kBisections = 40;
+constexpr double kTwoPi = 2 * 3.141592653589793;
 constexpr double kEe50 = 0.5; // fractions of the flux whose radii are measured
 constexpr double kEe80 = 0.8;
 
@@ -113,11 +114,11 @@ std::vector<double> Rings(const IntensityImage &image, double wanted, const Chec
 // A pixel of the thin annulus where the radius is sought, with what decides
 // how much of it a circle of squared radius r2 covers, as PartInside decides it.
 struct EdgePixel {
+    double x;
+    double y;
     double value;
     double near2; // squared distance of the square's nearest point
     double far2;  // and of its farthest
-    double xx[kSubsamples]; // squared x of the subsamples, one per column of them
-    double yy[kSubsamples];
 
     double Part(double r2) const {
         if (near2 >= r2) {
@@ -125,6 +126,14 @@ struct EdgePixel {
         }
         if (far2 <= r2) {
             return 1;
+        }
+        double xx[kSubsamples];
+        double yy[kSubsamples];
+        for (std::int32_t k = 0; k < kSubsamples; ++k) {
+            const double sx = x - kHalf + (k + kHalf) / kSubsamples;
+            const double sy = y - kHalf + (k + kHalf) / kSubsamples;
+            xx[k] = sx * sx;
+            yy[k] = sy * sy;
         }
         std::int32_t inside = 0;
         for (std::int32_t u = 0; u < kSubsamples; ++u) {
@@ -137,21 +146,11 @@ struct EdgePixel {
 };
 
 EdgePixel MakeEdgePixel(double x, double y, double value) {
-    EdgePixel e;
-    e.value = value;
     const double nearX = std::max(std::fabs(x) - kHalf, 0.0);
     const double nearY = std::max(std::fabs(y) - kHalf, 0.0);
-    e.near2 = nearX * nearX + nearY * nearY;
     const double farX = std::fabs(x) + kHalf;
     const double farY = std::fabs(y) + kHalf;
-    e.far2 = farX * farX + farY * farY;
-    for (std::int32_t k = 0; k < kSubsamples; ++k) {
-        const double sx = x - kHalf + (k + kHalf) / kSubsamples;
-        const double sy = y - kHalf + (k + kHalf) / kSubsamples;
-        e.xx[k] = sx * sx;
-        e.yy[k] = sy * sy;
-    }
-    return e;
+    return {x, y, value, nearX * nearX + nearY * nearY, farX * farX + farY * farY};
 }
 
 // The radius in pixels holding the fraction of the flux; none if the grid
@@ -181,6 +180,7 @@ std::optional<double> RadiusHolding(const IntensityImage &image, const std::vect
     double high = static_cast<double>(ring) + 2;
     double inside = 0;
     std::vector<EdgePixel> edge;
+    edge.reserve(static_cast<std::size_t>(kTwoPi * (high + 1) * (high - low + 2))); // the annulus's area
     const Box box = BoxAbout(image, static_cast<std::int32_t>(high) + 1); // no square beyond reaches `high`
     for (std::int32_t i = box.first; i <= box.last; ++i) {
         checkpoint.ThrowIfStopped();

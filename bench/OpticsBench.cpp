@@ -2,12 +2,17 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <stop_token>
 #include <string>
+#include <thread>
 
 #include "Display.h"
 #include "Engine.h"
 #include "Imager.h"
+#include "OpticsError.h"
 #include "WorkerPool.h"
 
 namespace diffrascope::bench {
@@ -82,6 +87,38 @@ void Planning(benchmark::State &state, const optics::Job &job) {
     }
 }
 
+// From a stop request, made by another thread a third of the way through a
+// white-light sheet, to the computation's return.
+void Cancellation(benchmark::State &state, std::int32_t n) {
+    optics::Engine engine;
+    optics::Job job = StarTest(n, true);
+    job.light = optics::PhotopicSpectrum();
+    constexpr double kStopAt = 0.3; // of the computation
+    for (auto _ : state) {
+        std::stop_source stop;
+        std::atomic<bool> underway{false};
+        const optics::Control control{stop.get_token(), [&](double fraction) {
+                                          if (fraction >= kStopAt) {
+                                              underway = true;
+                                          }
+                                      }};
+        std::thread computing([&] {
+            try {
+                engine.Compute(optics::MakePlan(job), control);
+            } catch (const optics::CancelledError &) {
+            }
+        });
+        while (!underway) {
+            std::this_thread::yield();
+        }
+        const auto asked = std::chrono::steady_clock::now();
+        stop.request_stop();
+        computing.join();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count());
+    }
+    state.SetLabel("stop to return, " + Threads());
+}
+
 } // namespace
 
 void RegisterOpticsBenchmarks() {
@@ -109,6 +146,10 @@ void RegisterOpticsBenchmarks() {
     benchmark::RegisterBenchmark("BM_ThroughFocus/512/9", Sheet, ThroughFocus(512, 9))
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_Cancellation/1024", Cancellation, 1024)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(20);
 }
 
 } // namespace diffrascope::bench

@@ -268,7 +268,7 @@ QString HelpText(const QString &program) {
         "      Suiter's star test: a quarter wave of under-correction, 8 waves either side of focus\n"
         "  %1 --spherical 0.5 --through-focus -4:4:2 --f-ratio 5 --display log --output strip.png\n"
         "      a through-focus strip, labelled in mm of focuser travel at f/5, on the log scale\n"
-        "  %1 --obstruction 33 --spider 4,1 --coma 0.3 --spectrum visual --metrics -\n"
+        "  %1 --obstruction 33 --spider 4,1 --coma 0.3 --spectrum visual --grid 1024 --metrics -\n"
         "      the numbers of a mis-collimated Newtonian in white light, as JSON\n"
         "  %1 --zernike 8=0.1 --grid 1024 --view full --output coma.fits\n"
         "      a Zernike term's star image as FITS intensities\n").arg(program);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 #include <ostream>
@@ -20,6 +22,7 @@
 namespace {
 
 using diffrascope::ScrollPositions;
+using diffrascope::testing::Arguments;
 using diffrascope::testing::Outcome;
 using diffrascope::testing::ReadFile;
 using Renderer = diffrascope::testing::Renderer;
@@ -158,24 +161,44 @@ struct BadInput {
 
 void PrintTo(const BadInput &input, std::ostream *out) { PrintArguments(input.arguments, out); }
 
-class BadInputs : public Renderer, public testing::WithParamInterface<BadInput> {};
+class BadInputs : public Renderer, public testing::WithParamInterface<BadInput> {
+  protected:
+    // Two spectrum files some cases name: an empty one and one with a bad fourth line.
+    void SetUp() override {
+        Renderer::SetUp();
+        ASSERT_TRUE(QFile(Path("light.txt")).open(QIODevice::WriteOnly));
+        QFile bad(Path("bad.txt"));
+        ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+        bad.write("# nm weight\n500 1\n600 0.5\n650 heavy\n");
+    }
+};
 
 TEST_P(BadInputs, AreRefusedWithExitStatus2AMessageNamingTheOptionAndNoFile) {
-    QStringList arguments;
-    for (const std::string &argument : GetParam().arguments) {
-        arguments << QString::fromStdString(argument);
-    }
-    Outcome outcome = Run(arguments);
+    Outcome outcome = Run(Arguments(GetParam().arguments));
     std::string message = outcome.err.toStdString();
     EXPECT_EQ(outcome.exitCode, 2) << message;
     EXPECT_NE(message.find(GetParam().named), std::string::npos) << message;
     EXPECT_NE(message.find(GetParam().accepted), std::string::npos) << message;
     EXPECT_TRUE(outcome.out.isEmpty());
-    EXPECT_TRUE(Entries().isEmpty()) << Entries().join(' ').toStdString();
+    EXPECT_EQ(Entries(), (QStringList{"bad.txt", "light.txt"}));
 }
 
 BadInput BadValue(const std::string &option, const std::string &value, const std::string &accepted) {
     return {{"--" + option, value, "--output", "star.png"}, "--" + option, accepted};
+}
+
+// Arguments with a picture to write, and what the refusal must say.
+BadInput Bad(std::vector<std::string> arguments, const std::string &named, const std::string &accepted) {
+    arguments.insert(arguments.end(), {"--output", "star.png"});
+    return {arguments, named, accepted};
+}
+
+std::string Radii(int count) {
+    std::string radii = "1";
+    for (int k = 2; k <= count; ++k) {
+        radii += "," + std::to_string(k);
+    }
+    return radii;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -197,6 +220,34 @@ INSTANTIATE_TEST_SUITE_P(
         BadValue("grid", "8192", "256, 512"), BadValue("grid", "512.5", "256, 512"),
         BadValue("grid", "abc", "256, 512"), BadValue("view", "middle", "crop or full"),
         BadValue("view", "CROP", "crop or full"), BadValue("view", "", "crop or full"),
+        BadValue("spider", "0,1", "1 to 8 vanes"), BadValue("spider", "9,1", "1 to 8 vanes"),
+        BadValue("spider", "4,100", "at most 20 percent"), BadValue("spider", "4,0", "more than 0"),
+        BadValue("spider", "4", "no width"), BadValue("spider", "4,1@east", "angle"),
+        BadValue("zernike", "1=0.1", "Noll index from 2 to 37"), BadValue("zernike", "38=0.1", "from 2 to 37"),
+        BadValue("zernike", "4=0.1,4=0.2", "twice"), BadValue("zernike", "4", "J=C"),
+        BadValue("zernike", "7=9", "-5 to 5"), BadValue("coma", "11", "-10 to 10 waves"),
+        BadValue("coma", "0.3@", "angle"), BadValue("astigmatism", "x@30", "-10 to 10"),
+        BadValue("astigmatism", "1@400", "-360 to 360"), BadValue("spectrum", "missing.txt", "cannot be read"),
+        BadValue("spectrum", "/dev/zero", "not a file"), BadValue("spectrum", "light.txt", "no wavelength"),
+        BadValue("spectrum", "bad.txt", "line 4"), BadValue("spectrum", "700:400:10", "does not reach TO"),
+        BadValue("spectrum", "400:700:0", "not a range"), BadValue("spectrum", "400:705:10", "whole steps"),
+        BadValue("spectrum", "200:700:10", "300 to 1000"), BadValue("f-ratio", "0", "0.5 to 100"),
+        BadValue("defocus-mm", "1", "needs --f-ratio"), BadValue("startest-mm", "1", "needs --f-ratio"),
+        Bad({"--f-ratio", "4", "--defocus-mm", "1", "--focus", "2"}, "--defocus-mm", "together"),
+        Bad({"--f-ratio", "2", "--defocus-mm", "5"}, "--defocus-mm", "at most 50 waves"),
+        BadValue("startest", "0", "more than 0"), Bad({"--startest", "30", "--focus", "30"}, "--startest", "beyond -50"),
+        Bad({"--f-ratio", "2", "--startest-mm", "5"}, "--startest-mm", "beyond -50 to 50"),
+        Bad({"--startest", "8", "--through-focus", "-1:1:1"}, "--startest", "together"),
+        BadValue("through-focus", "-8:8:0.25", "more than 64"), BadValue("through-focus", "-1:1:0.3", "whole steps"),
+        BadValue("through-focus", "1:-1:1", "does not reach"), BadValue("through-focus", "-1:1", "FROM:TO:STEP"),
+        BadValue("panel", "16", "32 to 2048"), Bad({"--panel", "512", "--grid", "256"}, "--panel", "larger than --grid"),
+        BadValue("field", "0", "more than 0"), Bad({"--view", "full", "--startest", "4"}, "--view", "together"),
+        BadValue("display", "linear", "amplitude or log"), BadValue("decades", "4", "--display log"),
+        Bad({"--display", "log", "--decades", "11"}, "--decades", "1 to 10"),
+        BadValue("ee-radii", "1", "needs --metrics"), Bad({"--metrics", "m.json", "--ee-radii", "0"}, "--ee-radii", "more than 0"),
+        // the documented limit of 16 radii: the 17th is refused
+        Bad({"--metrics", "m.json", "--ee-radii", Radii(17)}, "--ee-radii", "more than 16 radii"),
+        BadInput{{"--metrics", "-", "--output", "-"}, "--metrics -", "standard output"},
         BadInput{{"--output", "star.jpg"}, "--output", ".png, .pgm or .fits"},
         BadInput{{"--output", "star"}, "--output", ".png, .pgm or .fits"},
         BadInput{{"--output", ""}, "--output", ".png, .pgm or .fits"},
@@ -288,16 +339,37 @@ TEST_F(Renderer, SaysPermissionDeniedForALockedFolderOrAWriteProtectedPicture) {
     EXPECT_EQ(Entries(), (QStringList{"locked", "protected.png"}));
 }
 
-TEST_F(Renderer, ShowsHelpWithEveryOptionAndExits0) {
+// A synopsis first, the options in groups (each option in its own group), examples last.
+TEST_F(Renderer, ShowsHelpWithASynopsisEveryOptionInItsGroupAndExamplesAndExits0) {
     Outcome outcome = Run({"--help"});
     EXPECT_EQ(outcome.exitCode, 0);
-    for (const char *option :
-         {"--spherical", "--focus", "--obstruction", "--wavelength", "--grid", "--view", "--output", "--version",
-          "--coma", "--astigmatism", "--zernike", "--spider", "--spectrum", "--f-ratio", "--defocus-mm",
-          "--startest", "--through-focus", "--panel", "--field", "--display", "--decades", "--strict", "--metrics",
-          "--ee-radii", "positive focus is extrafocal", "under-correction", "lambda/D"}) {
-        EXPECT_NE(outcome.out.indexOf(option), -1) << option;
+    const QString help = QString::fromUtf8(outcome.out);
+    EXPECT_TRUE(help.startsWith("Usage: diffrascope-render ")) << help.left(80).toStdString();
+    const QStringList groups{"\nOptics:\n", "\nStar test:\n", "\nLight:\n", "\nDisplay:\n", "\nOutput:\n",
+                             "\nExamples:\n"};
+    QList<qsizetype> starts;
+    for (const QString &group : groups) {
+        starts << help.indexOf(group);
+        ASSERT_NE(starts.back(), -1) << group.toStdString();
     }
+    EXPECT_TRUE(std::is_sorted(starts.begin(), starts.end()));
+    auto groupOf = [&](const char *option) {
+        const qsizetype at = help.indexOf(QStringLiteral("\n  ") + option);
+        return at < 0 ? -1 : static_cast<int>(std::upper_bound(starts.begin(), starts.end(), at) - starts.begin()) - 1;
+    };
+    const std::pair<const char *, int> options[] = {
+        {"--spherical", 0}, {"--coma", 0}, {"--astigmatism", 0}, {"--zernike", 0}, {"--obstruction", 0},
+        {"--spider", 0}, {"--focus", 1}, {"--f-ratio", 1}, {"--defocus-mm", 1}, {"--startest ", 1},
+        {"--startest-mm", 1}, {"--through-focus", 1}, {"--wavelength", 2}, {"--spectrum", 2}, {"--display", 3},
+        {"--decades", 3}, {"--view", 3}, {"--panel", 3}, {"--field", 3}, {"--grid", 3}, {"--output", 4},
+        {"--metrics", 4}, {"--ee-radii", 4}, {"--strict", 4}};
+    for (const auto &[option, group] : options) {
+        EXPECT_EQ(groupOf(option), group) << option;
+    }
+    for (const char *text : {"--version", "positive focus is extrafocal", "under-correction", "lambda/D"}) {
+        EXPECT_NE(help.indexOf(text), -1) << text;
+    }
+    EXPECT_NE(help.indexOf("diffrascope-render --spherical 0.25", starts.back()), -1) << "an example";
 }
 
 TEST_F(Renderer, PrintsVersion101AndExits0) {

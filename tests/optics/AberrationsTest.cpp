@@ -1,6 +1,7 @@
 // Zernike terms, coma, astigmatism and spider vanes held against optics:
 // Marechal's Strehl ratio, the polynomials' RMS on the grid, the direction of
-// coma's tail, astigmatism's crossed lines and the spider's diffraction spikes.
+// coma's tail, tilt and coma's Strehl ratio, astigmatism's crossed lines, the
+// spider's diffraction spikes and the light its vanes take.
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,37 @@ TEST_P(ZernikeTerm, OfAOneTwentiethWaveRmsKeepsMarechalsStrehlRatio) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DefocusToSpherical, ZernikeTerm, ::testing::Range(4, 12));
+
+// Z2 = 2 u cos(theta): c waves RMS tilt the wavefront by 2c waves per pupil
+// radius and move the image by twice that in lambda/D, along +x. A tilt of
+// 0.15 moves it 0.6 lambda/D, three pixels at 550 nm: the peak stays on a
+// pixel and keeps its height, while the axis falls on the Airy disc's flank.
+TEST(StrehlRatio, OfAPureTiltIsOneAndThePeakMovesByTwiceTheTilt) {
+    OpticalSystem tilted;
+    tilted.aberrations.zernike = {{2, 0.15}};
+    const Metrics m = Measure(Image(tilted), Image(OpticalSystem{}).maximum, kScale, {});
+    EXPECT_NEAR(m.strehl, 1, 1e-9);
+    EXPECT_NEAR(m.peakOffsetX, 0.6, 1e-9);
+    EXPECT_NEAR(m.peakOffsetY, 0, 1e-9);
+}
+
+// Seidel coma W131 u^3 cos(theta) is the Zernike coma W131 / 3 (3 u^3 - 2 u)
+// cos(theta), that is W131 / (3 sqrt 8) waves RMS of Z8, plus the tilt
+// (2/3) W131 u cos(theta), which moves the image without changing it. At
+// W131 = 0.3 the tilt moves it 0.4 lambda/D, two whole pixels.
+TEST(StrehlRatio, OfSeidelComaIsThatOfTheComaLeftWhenItsTiltIsRemoved) {
+    OpticalSystem seidel;
+    seidel.aberrations.coma = {0.3, 0};
+    const double rms = 0.3 / (3 * std::sqrt(8.0));
+    OpticalSystem zernike;
+    zernike.aberrations.zernike = {{8, rms}};
+    const double reference = Image(OpticalSystem{}).maximum;
+    const Metrics withTilt = Measure(Image(seidel), reference, kScale, {});
+    const Metrics withoutTilt = Measure(Image(zernike), reference, kScale, {});
+    EXPECT_NEAR(withTilt.strehl, withoutTilt.strehl, 1e-9);
+    EXPECT_NEAR(withTilt.strehl / std::exp(-std::pow(2 * kPi * rms, 2)), 1, 0.01); // Marechal
+    EXPECT_NEAR(withTilt.peakOffsetX - withoutTilt.peakOffsetX, 0.4, 1e-9);
+}
 
 // The unit coefficient's wavefront over the lit grid points of the
 // unobstructed pupil at N = 1024: mean 0 and RMS 1 up to the grid's sampling
@@ -185,6 +217,40 @@ TEST_P(SpiderVanes, SendLightIntoSpikesPerpendicularToTheVanes) {
         EXPECT_GT(SpikeLight(image, spike), 2 * between) << "spike at " << spike << " degrees";
     }
 }
+
+// The part of the annulus (inner radius eps, outer 1) that a vane of
+// half-width h, from the centre to the rim, covers: the strip |t| <= h, s >= 0
+// holds h sqrt(rho^2 - h^2) + rho^2 asin(h / rho) of the disc of radius rho.
+double VaneArea(double h, double eps) {
+    auto strip = [h](double rho) { return h * std::sqrt(rho * rho - h * h) + rho * rho * std::asin(h / rho); };
+    return strip(1) - strip(eps);
+}
+
+struct VaneCase {
+    std::int32_t vanes;
+    double width; // fraction of the diameter: a half-width of `width` pupil radii
+};
+
+void PrintTo(const VaneCase &c, std::ostream *out) { *out << c.vanes << " vanes of " << c.width << " of the diameter"; }
+
+class VaneWidth : public ::testing::TestWithParam<VaneCase> {};
+
+// In focus the pupil's every lit point adds in phase at the centre: the peak is
+// the square of the open area. The vanes (10 degrees off the grid's axes,
+// clear of one another outside the obstruction) take their strips' area.
+TEST_P(VaneWidth, DimsThePeakAsTheSquareOfTheOpenArea) {
+    const VaneCase &c = GetParam();
+    const double eps = 0.33;
+    OpticalSystem open;
+    open.aperture.obstruction = eps;
+    OpticalSystem spidered = open;
+    spidered.aperture.spider = {c.vanes, c.width, 10};
+    const double annulus = kPi * (1 - eps * eps);
+    const double expected = std::pow((annulus - c.vanes * VaneArea(c.width, eps)) / annulus, 2);
+    EXPECT_NEAR(Image(spidered).maximum / Image(open).maximum / expected, 1, 0.005);
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoWidths, VaneWidth, ::testing::Values(VaneCase{4, 0.02}, VaneCase{3, 0.05}));
 
 INSTANTIATE_TEST_SUITE_P(
     CrossAndTripod, SpiderVanes,

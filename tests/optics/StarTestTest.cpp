@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "Engine.h"
 #include "Sampling.h"
+#include "Units.h"
 #include "Support.h"
 
 namespace diffrascope::optics {
@@ -73,6 +75,7 @@ TEST(StarTestSheet, EveryPanelIsTheSingleImageOfItsFocusGridAndField) {
         const Result alone = Compute(MakePlan(single));
         ASSERT_EQ(alone.view.bin, panels.view.bin);
         ASSERT_EQ(alone.view.first, panels.view.first);
+        ASSERT_EQ(alone.panels.size(), 1u);
         const PanelResult &a = alone.panels.front();
         ASSERT_EQ(a.intensities.size(), expected.intensities.size());
         EXPECT_EQ(std::memcmp(a.intensities.data(), expected.intensities.data(), a.intensities.size() * sizeof(double)),
@@ -90,6 +93,40 @@ TEST(StarTestSheet, FieldHoldsTheLargestBlurDiscAndTheGridIsTheSmallestThatSampl
     EXPECT_EQ(result.grid, 512); // 256 px x 2 per block; 0.1 x 512 x 550 / 550 = 51.2 >= 2 x 17
     EXPECT_TRUE(result.warnings.empty());
 }
+
+class OddBins : public ::testing::TestWithParam<std::int32_t> {};
+
+// Block averaging is centred on the optical axis: with any bin, the
+// unaberrated image in a panel of odd side is symmetric about the panel's
+// centre pixel and brightest there.
+TEST_P(OddBins, CentreThePanelOnTheOpticalAxis) {
+    const std::int32_t bin = GetParam();
+    const std::int32_t side = 33;
+    const std::int32_t middle = side / 2;
+    Job job;
+    job.layout = Layout::Panels;
+    job.grid = 256;
+    job.side = side;
+    job.field = bin * side * PixelScale(550); // bin grid pixels to a panel pixel
+    job.keepIntensities = true;
+    const Result result = Compute(MakePlan(job));
+    ASSERT_EQ(result.view.bin, bin);
+    ASSERT_EQ(result.panels.size(), 1u);
+    const PanelResult &panel = result.panels.front();
+    ASSERT_EQ(panel.intensities.size(), static_cast<std::size_t>(side * side));
+    auto at = [&](std::int32_t x, std::int32_t y) { return panel.intensities[static_cast<std::size_t>(y * side + x)]; };
+    EXPECT_EQ(at(middle, middle), 1.0);
+    double asymmetry = 0;
+    for (std::int32_t y = 0; y < side; ++y) {
+        for (std::int32_t x = 0; x < side; ++x) {
+            asymmetry = std::max({asymmetry, std::fabs(at(x, y) - at(side - 1 - x, y)),
+                                  std::fabs(at(x, y) - at(x, side - 1 - y))});
+        }
+    }
+    EXPECT_LT(asymmetry, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(OneThreeAndFive, OddBins, ::testing::Values(1, 3, 5));
 
 struct GreyCase {
     double v;
@@ -127,6 +164,8 @@ TEST(LogDisplay, ShowsTheFaintRingsThatTheAmplitudeScaleLeavesBlack) {
     // 20 lambda/D out (100 pixels at 550 nm) the Airy rings are near 1e-5 of the peak
     const std::int32_t x = 128 + 100;
     const std::int32_t y = 128;
+    ASSERT_EQ(amplitude.panels.size(), 1u);
+    ASSERT_EQ(log.panels.size(), 1u);
     EXPECT_EQ(amplitude.panels[0].GreyAt(x, y), 0);
     EXPECT_GT(log.panels[0].GreyAt(x, y), 20);
 }

@@ -37,6 +37,26 @@ TEST(WhiteLight, IsTheWeightedSumOfTheMonochromaticImagesEachOfUnitFlux) {
     EXPECT_NEAR(white.Flux(), 1, 1e-12);
 }
 
+// The optical path difference stays when the wavelength changes: W waves at
+// 500 nm are W/2 waves at 1000 nm. A system given at 500 nm and seen at
+// 1000 nm is, bit for bit, the system given with half the waves at 1000 nm.
+TEST(OtherWavelengths, SeeTheAberrationsInWavesOfTheReferenceTimesItOverTheWavelength) {
+    OpticalSystem at500 = testing::Pupil(0.5, -1.5, 0.2, 500);
+    at500.aberrations.coma = {0.6, 30};
+    at500.aberrations.astigmatism = {0.4, -20};
+    at500.aberrations.zernike = {{7, 0.2}};
+    at500.aperture.spider = {3, 0.02, 5};
+    OpticalSystem at1000 = testing::Pupil(0.25, -0.75, 0.2, 1000);
+    at1000.aberrations.coma = {0.3, 30};
+    at1000.aberrations.astigmatism = {0.2, -20};
+    at1000.aberrations.zernike = {{7, 0.1}};
+    at1000.aperture.spider = at500.aperture.spider;
+    Imager imager(512);
+    const IntensityImage seen = imager.Compute(at500, Spectrum{{{1000, 1}}, "1000 nm"});
+    const IntensityImage given = imager.Compute(at1000, Spectrum{});
+    EXPECT_TRUE(seen.values == given.values);
+}
+
 // Each wavelength puts its first dark ring at 1.22 lambda/D of its own: the
 // sum over the eye's band fills the ring of the monochromatic image in.
 TEST(WhiteLight, FillsInTheFirstDarkRing) {

@@ -5,24 +5,31 @@
 #include <charconv>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "HugePages.h"
 
 namespace diffrascope::frontend {
 namespace {
 
 constexpr std::size_t kFitsBlock = 2880; // bytes: a FITS file grows a block at a time
+constexpr std::size_t kHeaderBlocks = 4; // room for an HDU's keywords
+constexpr std::size_t kGrowth = 1 << 20; // bytes the memory file grows by when its first guess falls short
 constexpr double kMetresPerNanometre = 1e-9;
 constexpr const char *kCreator = "diffrascope-render " DIFFRASCOPE_VERSION_TEXT;
 
 // A memory file that frees its buffer; status follows CFITSIO's convention.
 class MemoryFits {
   public:
-    MemoryFits() : size_(kFitsBlock), buffer_(std::malloc(kFitsBlock)) {
+    // `expected`: about the bytes the file will take, so that it is seldom moved as it grows.
+    explicit MemoryFits(std::size_t expected) : size_(expected), buffer_(std::malloc(expected)) {
         if (buffer_ == nullptr) {
             status_ = MEMORY_ALLOCATION;
             return;
         }
-        fits_create_memfile(&file_, &buffer_, &size_, kFitsBlock, std::realloc, &status_);
+        optics::AdviseHugePages(buffer_, expected);
+        fits_create_memfile(&file_, &buffer_, &size_, kGrowth, std::realloc, &status_);
     }
     ~MemoryFits() {
         if (file_ != nullptr) {
@@ -37,14 +44,17 @@ class MemoryFits {
     fitsfile *File() { return file_; }
     int &Status() { return status_; }
 
-    // Closes the file and hands over its bytes.
-    std::optional<QByteArray> Close() {
+    // Closes the file and hands over its memory.
+    std::optional<FitsBytes> Close() {
         fits_close_file(file_, &status_);
         file_ = nullptr;
         if (status_ != 0) {
             return std::nullopt;
         }
-        return QByteArray(static_cast<const char *>(buffer_), static_cast<qsizetype>(size_));
+        FitsBytes bytes;
+        bytes.size = size_;
+        bytes.memory.reset(std::exchange(buffer_, nullptr));
+        return bytes;
     }
 
   private:
@@ -111,20 +121,23 @@ void CommonKeys(fitsfile *file, const optics::Result &result, int &status) {
     Key(file, "CREATOR", std::string(kCreator), "", status);
 }
 
-// One panel as a float image in one write: the picture's bottom row first.
-void WritePanel(fitsfile *file, const optics::PanelResult &panel, int &status) {
-    const long side = panel.side;
-    long axes[2] = {side, side};
-    fits_create_img(file, FLOAT_IMG, 2, axes, &status);
-    std::vector<float> data(static_cast<std::size_t>(side) * static_cast<std::size_t>(side));
-    for (long row = 0; row < side; ++row) {
-        const double *from = panel.intensities.data() + (side - 1 - row) * side;
-        float *to = data.data() + row * side;
-        for (long x = 0; x < side; ++x) {
-            to[x] = static_cast<float>(from[x]);
-        }
+// The bytes of a file of the result's panels: headers and 32-bit data, in whole blocks.
+std::size_t ExpectedBytes(const optics::Result &result) {
+    std::size_t bytes = kHeaderBlocks * kFitsBlock;
+    for (const optics::PanelResult &panel : result.panels) {
+        const std::size_t data = static_cast<std::size_t>(panel.side) * panel.side * sizeof(float);
+        bytes += (kHeaderBlocks + (data + kFitsBlock - 1) / kFitsBlock) * kFitsBlock;
     }
-    fits_write_img(file, TFLOAT, 1, static_cast<LONGLONG>(data.size()), data.data(), &status);
+    return bytes;
+}
+
+// One panel as a float image in one write: the intensities' first row is the
+// picture's bottom row, as FITS has it; CFITSIO turns the doubles into floats.
+void WritePanel(fitsfile *file, const optics::PanelResult &panel, int &status) {
+    long axes[2] = {panel.side, panel.side};
+    fits_create_img(file, FLOAT_IMG, 2, axes, &status);
+    fits_write_img(file, TDOUBLE, 1, static_cast<LONGLONG>(panel.intensities.size()),
+                   const_cast<double *>(panel.intensities.data()), &status);
 }
 
 QString CfitsioError(int status) {
@@ -135,8 +148,12 @@ QString CfitsioError(int status) {
 
 } // namespace
 
-std::optional<QByteArray> EncodeFits(const optics::Result &result, QString &error) {
-    MemoryFits fits;
+QByteArray FitsBytes::View() const {
+    return QByteArray::fromRawData(static_cast<const char *>(memory.get()), static_cast<qsizetype>(size));
+}
+
+std::optional<FitsBytes> EncodeFits(const optics::Result &result, QString &error) {
+    MemoryFits fits(ExpectedBytes(result));
     int &status = fits.Status();
     if (result.IsSheet()) {
         fits_create_img(fits.File(), FLOAT_IMG, 0, nullptr, &status);
@@ -157,7 +174,7 @@ std::optional<QByteArray> EncodeFits(const optics::Result &result, QString &erro
         error = CfitsioError(status);
         return std::nullopt;
     }
-    std::optional<QByteArray> bytes = fits.Close();
+    std::optional<FitsBytes> bytes = fits.Close();
     if (!bytes) {
         error = CfitsioError(fits.Status());
     }

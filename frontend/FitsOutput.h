@@ -8,13 +8,27 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include "Engine.h"
 
 namespace diffrascope::frontend {
 
-// The whole file in memory, ready to be written in one piece; the reason on failure.
-std::optional<QByteArray> EncodeFits(const optics::Result &result, QString &error);
+// A FITS file made in memory, ready to be written in one piece.
+struct FitsBytes {
+    struct Free {
+        void operator()(void *memory) const { std::free(memory); }
+    };
+    std::unique_ptr<void, Free> memory;
+    std::size_t size = 0;
+
+    // The bytes, without a copy: valid while this lives.
+    QByteArray View() const;
+};
+
+// The whole file; the reason on failure.
+std::optional<FitsBytes> EncodeFits(const optics::Result &result, QString &error);
 
 } // namespace diffrascope::frontend

@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "HugePages.h"
 #include "OpticsError.h"
 
 namespace diffrascope::optics {
@@ -20,6 +21,7 @@ template <typename T> class AlignedBuffer {
                 count_ = 0;
                 throw OutOfMemoryError();
             }
+            AdviseHugePages(block_, count * sizeof(T));
         }
     }
     ~AlignedBuffer() { Release(block_); }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "HugePages.h"
 #include "Intensities.h"
 #include "OpticsError.h"
 
@@ -14,7 +15,8 @@ namespace {
 
 constexpr double kLogScale = 255; // the peak is white
 constexpr std::int32_t kBlack = 0;
-constexpr std::int32_t kRowsAtOnce = 8; // grid rows mapped together, then written across the picture
+constexpr std::int32_t kRowsAtOnce = 32; // grid rows mapped together, then written across the picture
+constexpr std::int32_t kLinesAtOnce = 64; // picture rows written together from them
 
 // The mean of the bin x bin block whose first grid row and column are given;
 // a single pixel is its own intensity, exactly.
@@ -127,24 +129,34 @@ void MakePanel(const IntensityImage &image, const PanelView &view, const Display
     const std::int32_t side = view.side;
     const std::size_t count = static_cast<std::size_t>(side) * side;
     panel.view = view;
-    panel.values.resize(keep == Keep::Intensities ? count : 0);
-    panel.grey.resize(count);
+    ResizeLarge(panel.values, keep == Keep::Intensities ? count : 0);
+    ResizeLarge(panel.grey, count);
     std::vector<std::int32_t> grey(static_cast<std::size_t>(kRowsAtOnce) * side);
     std::vector<double> values(panel.values.empty() ? 0 : grey.size());
-    // A grid row is a picture column: map a few rows, then write them across the picture's rows.
+    // A grid row is a picture column: map a few rows, then write them across
+    // the picture's rows a tile at a time. The grey picture's top row is
+    // picture row 0; the intensities' first row is the picture's bottom row.
     for (std::int32_t x0 = 0; x0 < side; x0 += kRowsAtOnce) {
         const std::int32_t rows = std::min(kRowsAtOnce, side - x0);
         for (std::int32_t r = 0; r < rows; ++r) {
             const std::size_t at = static_cast<std::size_t>(r) * side;
             MapRow(factor, field.Row(x0 + r), side, scale, grey.data() + at, values.empty() ? nullptr : values.data() + at);
         }
-        for (std::int32_t y = 0; y < side; ++y) {
-            const std::size_t line = static_cast<std::size_t>(y) * side + x0;
-            for (std::int32_t r = 0; r < rows; ++r) {
-                const std::size_t at = static_cast<std::size_t>(r) * side + y;
-                panel.grey[line + r] = static_cast<std::uint8_t>(grey[at]);
-                if (!values.empty()) {
-                    panel.values[line + r] = values[at];
+        for (std::int32_t y0 = 0; y0 < side; y0 += kLinesAtOnce) {
+            const std::int32_t lines = std::min(kLinesAtOnce, side - y0);
+            for (std::int32_t y = y0; y < y0 + lines; ++y) {
+                std::uint8_t *to = panel.grey.data() + static_cast<std::size_t>(y) * side + x0;
+                for (std::int32_t r = 0; r < rows; ++r) {
+                    to[r] = static_cast<std::uint8_t>(grey[static_cast<std::size_t>(r) * side + y]);
+                }
+            }
+            if (values.empty()) {
+                continue;
+            }
+            for (std::int32_t y = y0; y < y0 + lines; ++y) {
+                double *to = panel.values.data() + static_cast<std::size_t>(side - 1 - y) * side + x0;
+                for (std::int32_t r = 0; r < rows; ++r) {
+                    to[r] = values[static_cast<std::size_t>(r) * side + y];
                 }
             }
         }

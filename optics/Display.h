@@ -46,7 +46,9 @@ struct Panel {
     // picture row y grid column first + y bin.
     std::vector<std::uint8_t> grey;
     // Block means divided by the brightest block of the whole field (so the
-    // brightest is 1), in the same layout; empty unless asked for.
+    // brightest is 1), row-major with the picture's bottom row first (+y up,
+    // as FITS and astronomers' plots have it): pixel (x, y) at
+    // (side - 1 - y) side + x. Empty unless asked for.
     std::vector<double> values;
 };
 

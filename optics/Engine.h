@@ -7,8 +7,9 @@
 //   Result result = engine.Compute(std::move(plan), control);
 //
 // Pictures are row-major 8-bit grey levels, the top row first, as a PNG holds
-// them; intensities are laid out the same way, normalised to the brightest
-// pixel or block of the whole field. The library writes nothing to standard
+// them. Intensities are row-major with the picture's bottom row first, as a
+// FITS file holds them (+y up), normalised to the brightest pixel or block of
+// the whole field. The library writes nothing to standard
 // output or error and keeps no process-wide state: engines on different
 // threads compute independently.
 
@@ -60,10 +61,14 @@ struct PanelResult {
     PanelFocus focus;
     std::int32_t side = 0;
     std::vector<std::uint8_t> grey;  // side x side, row-major, top row first
-    std::vector<double> intensities; // the same layout; empty unless the job keeps them
+    std::vector<double> intensities; // side x side, row-major, bottom row first; empty unless the job keeps them
     std::optional<Metrics> metrics;
 
+    // Picture pixel (x, y): x right, y down from the top-left corner.
     std::uint8_t GreyAt(std::int32_t x, std::int32_t y) const { return grey[static_cast<std::size_t>(y) * side + x]; }
+    double IntensityAt(std::int32_t x, std::int32_t y) const {
+        return intensities[static_cast<std::size_t>(side - 1 - y) * side + x];
+    }
 };
 
 struct Result {

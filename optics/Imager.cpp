@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "HugePages.h"
 #include "PupilSampler.h"
 
 namespace diffrascope::optics {
@@ -57,7 +58,7 @@ void Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum, Inte
                      Checkpoint &checkpoint) {
     const std::int32_t n = field_.Size();
     image.n = n;
-    image.values.resize(static_cast<std::size_t>(n) * n);
+    ResizeLarge(image.values, static_cast<std::size_t>(n) * n);
     image.ValuesChanged();
     if (spectrum.Monochromatic()) {
         const double wavelength = spectrum.lines.empty() ? system.wavelength : spectrum.lines.front().nanometres;
@@ -77,7 +78,7 @@ void Imager::White(const OpticalSystem &system, const Spectrum &spectrum, Intens
     for (const SpectralLine &line : spectrum.lines) {
         totalWeight += line.weight;
     }
-    line_.resize(count);
+    ResizeLarge(line_, count);
     std::fill(image.values.begin(), image.values.end(), 0.0);
     for (const SpectralLine &line : spectrum.lines) {
         if (line.weight == 0) {

@@ -62,15 +62,23 @@ template <typename Value, typename Step> Attempted<Value> Attempt(Step step) {
     return {std::nullopt, kExitFailure};
 }
 
+// The picture file's bytes (a FITS file's are a view of its memory).
+struct Encoded {
+    QByteArray bytes;
+    std::optional<diffrascope::frontend::FitsBytes> fits;
+};
+
 // The bytes of the picture file; empty with a message when it cannot be made.
-std::optional<QByteArray> EncodeOutput(const RenderRequest &request, const optics::Result &result) {
+std::optional<Encoded> EncodeOutput(const RenderRequest &request, const optics::Result &result) {
     if (request.format == PictureFormat::Fits) {
         QString error;
-        std::optional<QByteArray> bytes = diffrascope::frontend::EncodeFits(result, error);
-        if (!bytes) {
+        Encoded encoded{{}, diffrascope::frontend::EncodeFits(result, error)};
+        if (!encoded.fits) {
             Complain(QLatin1String(kPrefix) + error + QLatin1Char('.'));
+            return std::nullopt;
         }
-        return bytes;
+        encoded.bytes = encoded.fits->View();
+        return encoded;
     }
     const QImage picture = diffrascope::ResultPicture(result);
     if (picture.isNull()) {
@@ -82,7 +90,7 @@ std::optional<QByteArray> EncodeOutput(const RenderRequest &request, const optic
         Complain(QLatin1String(kPrefix) + QStringLiteral("the picture could not be encoded."));
         return std::nullopt;
     }
-    return bytes;
+    return Encoded{bytes, std::nullopt};
 }
 
 bool Write(const QString &target, const QByteArray &bytes) {
@@ -114,13 +122,13 @@ int Render(const RenderRequest &request) {
     if (!result.value) {
         return result.status;
     }
-    std::optional<QByteArray> picture;
+    std::optional<Encoded> picture;
     if (!request.output.isEmpty() && !(picture = EncodeOutput(request, *result.value))) {
         return kExitFailure;
     }
     const QByteArray metrics =
         request.metrics.isEmpty() ? QByteArray() : diffrascope::frontend::MetricsJson(*result.value);
-    if (picture && !Write(request.output, *picture)) {
+    if (picture && !Write(request.output, picture->bytes)) {
         return kExitFailure;
     }
     if (!request.metrics.isEmpty() && !Write(request.metrics, metrics)) {

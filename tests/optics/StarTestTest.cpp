@@ -114,7 +114,7 @@ TEST_P(OddBins, CentreThePanelOnTheOpticalAxis) {
     ASSERT_EQ(result.panels.size(), 1u);
     const PanelResult &panel = result.panels.front();
     ASSERT_EQ(panel.intensities.size(), static_cast<std::size_t>(side * side));
-    auto at = [&](std::int32_t x, std::int32_t y) { return panel.intensities[static_cast<std::size_t>(y * side + x)]; };
+    auto at = [&](std::int32_t x, std::int32_t y) { return panel.IntensityAt(x, y); };
     EXPECT_EQ(at(middle, middle), 1.0);
     double asymmetry = 0;
     for (std::int32_t y = 0; y < side; ++y) {

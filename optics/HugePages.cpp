@@ -1,0 +1,34 @@
+#include "HugePages.h"
+
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace diffrascope::optics {
+namespace {
+
+constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20; // bytes
+constexpr std::size_t kWorthAdvising = 4 * kHugePage;          // smaller buffers gain nothing
+
+} // namespace
+
+void AdviseHugePages(void *data, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (data == nullptr || bytes < kWorthAdvising) {
+        return;
+    }
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE); // advice only: failure changes nothing
+    }
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+} // namespace diffrascope::optics

@@ -44,6 +44,7 @@ void AddMetrics(QJsonObject &object, const optics::Metrics &m) {
         encircled.append(QJsonObject{{"radius_lambda_over_d", ee.radius}, {"fraction", ee.fraction}});
     }
     object.insert("strehl", m.strehl);
+    object.insert("strehl_pixel", m.strehlPixel);
     object.insert("peak", QJsonObject{{"x", m.peakX}, {"y", m.peakY}});
     object.insert("peak_offset_lambda_over_d", QJsonObject{{"x", m.peakOffsetX}, {"y", m.peakOffsetY}});
     object.insert("fwhm_lambda_over_d", m.fwhm);
@@ -66,9 +67,12 @@ QByteArray MetricsJson(const optics::Result &result) {
         {"bin", result.view.bin},
         {"field_lambda_over_d", result.width},
         {"normalization",
-         QJsonObject{{"strehl", "peak over the peak of the same aperture and light without aberrations"},
-                     {"encircled_energy", "fraction of the total flux of the whole grid, about the optical axis"},
-                     {"peak", "pixel of the whole grid's picture, x right and y down from its top left"}}},
+         QJsonObject{{"strehl", "the true peak, found between the pixels, over the peak of the same aperture and "
+                                "light without aberrations; strehl_pixel: the brightest pixel over it"},
+                     {"encircled_energy", "fraction of the total flux of the whole grid, about the optical axis, "
+                                          "each pixel counted with the exact area of it inside the circle"},
+                     {"peak", "the brightest pixel of the whole grid's picture, x right and y down from its "
+                              "top left; peak_offset_lambda_over_d: the true peak, x right and y up from the axis"}}},
         {"warnings", QJsonArray::fromStringList(warnings)},
     };
     if (result.IsSheet()) {

@@ -91,7 +91,8 @@ Plan MakePlan(Job job, const Control &control) {
 struct Engine::Impl {
     std::int32_t threads;
     std::unique_ptr<Imager> imager;
-    IntensityImage image; // reused from one panel to the next
+    IntensityImage image;   // reused from one panel to the next
+    MetricsScratch scratch; // the same
     std::optional<ReferenceKey> referenceKey;
     double referencePeak = 0;
 
@@ -140,7 +141,9 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
         PanelResult rendered{focus, d.view.side, std::move(panel.grey), std::move(panel.values), std::nullopt};
         if (job.metrics) {
             checkpoint.Begin(kMetricsUnits);
-            rendered.metrics = Measure(image, referencePeak, d.pixelScale, job.encircledRadii, checkpoint);
+            const FineField fine = images.FineFieldOf(system, job.light);
+            rendered.metrics =
+                Measure(image, referencePeak, d.pixelScale, job.encircledRadii, checkpoint, &fine, &scratch);
             checkpoint.End();
         }
         result.panels.push_back(std::move(rendered));

@@ -114,6 +114,30 @@ FarField::FarField(std::int32_t n, std::int32_t threads) : impl_(std::make_uniqu
 
 FarField::~FarField() = default;
 
+std::optional<SampledPupil> FarField::LastPupil() const {
+    const Impl &f = *impl_;
+    if (!f.Batched()) {
+        return std::nullopt;
+    }
+    SampledPupil pupil;
+    pupil.radius = f.offsets.radius;
+    const std::int32_t side = 2 * pupil.radius + 1;
+    pupil.re.resize(static_cast<std::size_t>(side) * side);
+    pupil.im.resize(pupil.re.size());
+    for (std::int32_t a = -pupil.radius; a <= pupil.radius; ++a) {
+        const std::ptrdiff_t row = static_cast<std::ptrdiff_t>(f.offsets.Index(a)) * f.boxStride;
+        for (std::int32_t b = -pupil.radius; b <= pupil.radius; ++b) {
+            // with mirrored columns only b >= 0 was sampled: (a, -b) is (a, b)
+            const std::int32_t column = f.mirrorsColumns ? (b < 0 ? -b : b) : f.offsets.Index(b);
+            const std::size_t k = static_cast<std::size_t>(a + pupil.radius) * side + (b + pupil.radius);
+            pupil.re[k] = f.boxRe[static_cast<std::size_t>(row + column)];
+            pupil.im[k] = f.boxIm[static_cast<std::size_t>(row + column)];
+        }
+    }
+    pupil.FindExtents();
+    return pupil;
+}
+
 std::int32_t FarField::Size() const { return impl_->n; }
 std::int32_t FarField::Threads() const { return impl_->threads; }
 double FarField::Maximum() const { return impl_->maximum; }

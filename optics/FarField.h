@@ -16,9 +16,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "Control.h"
+#include "FineField.h"
 #include "PupilSampler.h"
 
 namespace diffrascope::optics {
@@ -45,6 +47,9 @@ class FarField {
     std::int64_t Compute(const PupilSampler &pupil, std::span<double> intensity, Checkpoint &checkpoint);
     // The largest intensity of the last computation; 0 when no light passed.
     double Maximum() const;
+    // The pupil samples of the last computation, dense (weight 1); none for
+    // the smallest grids, which the literal transform serves.
+    std::optional<SampledPupil> LastPupil() const;
 
   private:
     struct Impl;

@@ -34,9 +34,25 @@ std::int32_t FarFields(const Spectrum &spectrum) {
                                                    [](const SpectralLine &line) { return line.weight != 0; }));
 }
 
+// The sum in several running parts at once, so the additions do not wait on each other.
 double IntensityImage::Flux() const {
     if (!flux_) {
-        flux_ = Sum(values.data(), values.size());
+        constexpr std::size_t kParts = 8;
+        double parts[kParts] = {};
+        const std::size_t whole = values.size() / kParts * kParts;
+        for (std::size_t k = 0; k < whole; k += kParts) {
+            for (std::size_t p = 0; p < kParts; ++p) {
+                parts[p] += values[k + p];
+            }
+        }
+        double sum = 0;
+        for (std::size_t k = whole; k < values.size(); ++k) {
+            sum += values[k];
+        }
+        for (double part : parts) {
+            sum += part;
+        }
+        flux_ = sum;
     }
     return *flux_;
 }
@@ -69,6 +85,17 @@ void Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum, Inte
         return;
     }
     White(system, spectrum, image, checkpoint);
+}
+
+FineField Imager::FineFieldOf(const OpticalSystem &system, const Spectrum &spectrum) const {
+    if (spectrum.Monochromatic()) {
+        if (std::optional<SampledPupil> pupil = field_.LastPupil()) {
+            std::vector<SampledPupil> lines;
+            lines.push_back(std::move(*pupil));
+            return FineField(field_.Size(), std::move(lines));
+        }
+    }
+    return FineField(system, spectrum, field_.Size());
 }
 
 void Imager::White(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image,

@@ -53,6 +53,10 @@ class Imager {
     // A new image.
     IntensityImage Compute(const OpticalSystem &system, const Spectrum &spectrum);
 
+    // The field between the pixels of the last image: from the far field's own
+    // pupil samples for one wavelength, else sampled again line by line.
+    FineField FineFieldOf(const OpticalSystem &system, const Spectrum &spectrum) const;
+
   private:
     void White(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image, Checkpoint &checkpoint);
 

@@ -1,0 +1,44 @@
+#pragma once
+// Two-dimensional discrete Fourier transforms of N x N images, N a power of
+// two, with the library's radix-2 transform: the spectrum of an image and an
+// image from a spectrum, to filter images by a transfer function and to
+// convolve them. Element [i][j] of an image at i N + j, as IntensityImage
+// holds it; spectrum element [u][v] is frequency (u, v) cycles per N pixels
+// along i and j, negative frequencies from N/2 on.
+//
+// Forward:  S[u][v] = sum I[i][j] exp(-2 pi i (u i + v j) / N)
+// Inverse:  I[i][j] = (1/N^2) sum S[u][v] exp(+2 pi i (u i + v j) / N)
+
+#include <complex>
+#include <cstdint>
+#include <vector>
+
+#include "Control.h"
+
+namespace diffrascope::optics {
+
+class ImageTransform {
+  public:
+    // Throws ParameterError unless n is a power of two of at least 4.
+    explicit ImageTransform(std::int32_t n);
+
+    std::int32_t Size() const { return n_; }
+
+    std::vector<std::complex<double>> Forward(const std::vector<double> &image,
+                                              const Checkpoint &checkpoint = Checkpoint());
+    // The real part of the inverse transform (the imaginary part of a real
+    // image's filtered spectrum is rounding, when the filter is symmetric).
+    std::vector<double> Inverse(std::vector<std::complex<double>> spectrum, const Checkpoint &checkpoint = Checkpoint());
+
+  private:
+    void Lines(std::complex<double> *data, std::int32_t stride, std::int32_t step, bool inverse,
+               const Checkpoint &checkpoint);
+
+    std::int32_t n_;
+    std::vector<double> sines_;
+    std::vector<std::int32_t> reversed_;
+    std::vector<double> re_;
+    std::vector<double> im_;
+};
+
+} // namespace diffrascope::optics

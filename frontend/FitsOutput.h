@@ -9,10 +9,25 @@
 #include <QString>
 
 #include <optional>
+#include <string>
+#include <variant>
+#include <vector>
 
 #include "Engine.h"
 
 namespace diffrascope::frontend {
+
+// One record of a header: its keyword, its value and its comment.
+struct FitsKey {
+    std::string name;
+    std::variant<double, long, std::string> value;
+    std::string comment;
+};
+
+// The records EncodeFits writes: a sheet's primary HDU, and a panel's image
+// HDU (a single image's is the primary HDU).
+std::vector<FitsKey> SheetKeys(const optics::Result &result);
+std::vector<FitsKey> PanelKeys(const optics::Result &result, std::size_t panel);
 
 // The whole file in memory, ready to be written in one piece; the reason on failure.
 std::optional<QByteArray> EncodeFits(const optics::Result &result, QString &error);

@@ -267,6 +267,24 @@ QString KeywordName(const QString &option) {
     return keyword.replace(QLatin1Char('-'), QLatin1Char('_'));
 }
 
+// The renderer's options with their keywords and syntaxes, read once.
+struct OptionKeyword {
+    std::string keyword;
+    frontend::OptionInfo option;
+    ValueSyntax syntax;
+};
+
+const std::vector<OptionKeyword> &OptionKeywords() {
+    static const std::vector<OptionKeyword> table = [] {
+        std::vector<OptionKeyword> options;
+        for (const frontend::OptionInfo &option : frontend::RenderOptions()) {
+            options.push_back({KeywordName(option.name).toStdString(), option, SyntaxOf(option.valueName)});
+        }
+        return options;
+    }();
+    return table;
+}
+
 // The renderer's text with its options named as keywords: "--f-ratio" reads "f_ratio".
 std::string KeywordText(const QString &description) {
     static const QRegularExpression option(QStringLiteral("--([a-z][a-z0-9-]*)"));
@@ -283,7 +301,7 @@ std::string KeywordText(const QString &description) {
 } // namespace
 
 Arguments ArgumentsOf(const py::dict &options) {
-    const QList<frontend::OptionInfo> table = frontend::RenderOptions();
+    const std::vector<OptionKeyword> &table = OptionKeywords();
     Arguments result;
     result.arguments << QLatin1String(kProgram);
     for (const auto &[key, value] : options) {
@@ -302,24 +320,22 @@ Arguments ArgumentsOf(const py::dict &options) {
             throw py::type_error("render() writes no file: its result holds the picture (grey), the intensities "
                                  "(image, panels) and the FITS header (header)");
         }
-        const auto option = std::find_if(table.begin(), table.end(), [&](const frontend::OptionInfo &info) {
-            return KeywordName(info.name).toStdString() == keyword;
-        });
-        if (option == table.end()) {
+        const auto known = std::find_if(table.begin(), table.end(),
+                                        [&](const OptionKeyword &option) { return option.keyword == keyword; });
+        if (known == table.end()) {
             throw py::type_error("render() got an unexpected keyword argument '" + keyword + "'");
         }
-        const ValueSyntax syntax = SyntaxOf(option->valueName);
-        const QString dashed = QStringLiteral("--") + option->name;
-        if (syntax.flag) {
+        const QString dashed = QStringLiteral("--") + known->option.name;
+        if (known->syntax.flag) {
             if (FlagOf(keyword, value)) {
                 result.arguments << dashed;
             }
             continue;
         }
-        const std::optional<QString> text = ValueText(syntax, value);
+        const std::optional<QString> text = ValueText(known->syntax, value);
         if (!text) {
-            throw py::type_error("render() argument '" + keyword + "' must be " + Join(Forms(syntax, false), " or ") +
-                                 ", not " + TypeName(value));
+            throw py::type_error("render() argument '" + keyword + "' must be " +
+                                 Join(Forms(known->syntax, false), " or ") + ", not " + TypeName(value));
         }
         result.arguments << dashed + QLatin1Char('=') + *text; // "=": a value may start with "-"
     }
@@ -328,13 +344,12 @@ Arguments ArgumentsOf(const py::dict &options) {
 
 std::vector<KeywordInfo> Keywords() {
     std::vector<KeywordInfo> keywords;
-    for (const frontend::OptionInfo &option : frontend::RenderOptions()) {
-        const std::string name = KeywordName(option.name).toStdString();
-        if (name == kMetricsKeyword) {
-            keywords.push_back({name, "bool", kMetricsText});
-        } else if (name != kOutputKeyword) {
-            keywords.push_back({name, Join(Forms(SyntaxOf(option.valueName), true), " | "),
-                                KeywordText(option.description)});
+    for (const OptionKeyword &option : OptionKeywords()) {
+        if (option.keyword == kMetricsKeyword) {
+            keywords.push_back({option.keyword, "bool", kMetricsText});
+        } else if (option.keyword != kOutputKeyword) {
+            keywords.push_back({option.keyword, Join(Forms(option.syntax, true), " | "),
+                                KeywordText(option.option.description)});
         }
     }
     keywords.push_back({kThreadsKeyword, "int", kThreadsText});

@@ -75,4 +75,4 @@ def test_the_readmes_example_draws_its_figure(tmp_path):
     readme = (pathlib.Path(SOURCE) / "README.md").read_text()
     example = re.search(r"```python\n(.*?)```", readme, re.S).group(1)
     subprocess.run([sys.executable, "-c", example], cwd=tmp_path, check=True, timeout=120)
-    assert (tmp_path / "star-test.png").read_bytes().startswith(b"\x89PNG")
+    assert (tmp_path / "suiter-python.png").read_bytes().startswith(b"\x89PNG")

@@ -65,7 +65,8 @@ value of several parts is a tuple: coma=(0.3, 30) is --coma 0.3@30,
 spider=(4, 1) is --spider 4,1, through_focus=(-4, 4, 2) is
 --through-focus -4:4:2, spectrum=(400, 700, 10) is --spectrum 400:700:10;
 zernike={{8: 0.05}} is --zernike 8=0.05. Without `view`, `panel` or `field` the
-image is the window's 256 x 256 centre of a 512 grid, as the renderer's.
+image is the 256 x 256 centre of the grid (512 unless `grid` says), as the
+renderer's.
 
 Raises ValueError with the renderer's message for a value it refuses,
 TypeError for an unknown keyword or a value of the wrong type,

@@ -1,15 +1,16 @@
-"""Ctrl-C stops a long computation within a fraction of a second: render()
-raises KeyboardInterrupt, and the interpreter goes on to compute the next image.
-(The limit here is generous; scripts/bench measures the real delay.)"""
+"""Ctrl-C stops a long computation: render() raises KeyboardInterrupt soon
+after the signal, and the interpreter goes on to compute the next image. The
+job alone takes many minutes; the limit proves it was stopped even on a busy
+machine, and scripts/bench measures the real delay (a fraction of a second)."""
 
 import signal
 import subprocess
 import sys
 import time
 
-LIMIT = 2.0  # seconds from the signal to KeyboardInterrupt
-RUNNING = 0.5  # seconds the computation runs before the signal
-# Minutes of work: 701 wavelengths on the largest grid, with coma.
+LIMIT = 10.0  # seconds from the signal to KeyboardInterrupt
+RUNNING = 1.0  # seconds the computation runs before the signal
+# Many minutes of work: 701 wavelengths on the largest grid, with coma.
 LONG_JOB = "diffrascope.render(grid=4096, view='full', coma=0.3, spectrum=(300, 1000, 1))"
 
 CHILD = f"""

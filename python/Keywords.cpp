@@ -100,7 +100,17 @@ bool IsInstance(py::handle value, const char *module, const char *type) {
 }
 
 // Any real number but a bool: int, float, numpy's scalars, Fraction.
-bool IsNumber(py::handle value) { return !PyBool_Check(value.ptr()) && IsInstance(value, "numbers", "Real"); }
+bool IsNumber(py::handle value) {
+    PyObject *object = value.ptr();
+    if (PyFloat_Check(object) || PyLong_Check(object)) {
+        return !PyBool_Check(object); // the common cases, without asking the number tower
+    }
+    return IsInstance(value, "numbers", "Real");
+}
+
+bool IsWholeNumber(py::handle value) {
+    return PyLong_Check(value.ptr()) || (!PyFloat_Check(value.ptr()) && IsInstance(value, "numbers", "Integral"));
+}
 
 bool IsText(py::handle value) { return PyUnicode_Check(value.ptr()) != 0; }
 
@@ -116,7 +126,7 @@ std::string TypeName(py::handle value) { return Py_TYPE(value.ptr())->tp_name; }
 // same double, without an exponent (which the renderer does not read):
 // 0.3 is "0.3", as a user types it.
 QString NumberText(py::handle value) {
-    if (IsInstance(value, "numbers", "Integral")) {
+    if (IsWholeNumber(value)) {
         return QString::fromStdString(py::str(py::int_(py::reinterpret_borrow<py::object>(value))));
     }
     const double number = py::float_(py::reinterpret_borrow<py::object>(value));
@@ -153,7 +163,7 @@ std::optional<QString> FieldsText(const Fields &fields, py::handle value) {
 // A mapping's items, a sequence's entries or one number, each the fields once.
 std::optional<QString> ListText(const ValueSyntax &syntax, py::handle value) {
     py::list items;
-    if (IsInstance(value, "collections.abc", "Mapping")) {
+    if (PyDict_Check(value.ptr()) || IsInstance(value, "collections.abc", "Mapping")) {
         items = py::list(value.attr("items")());
     } else if (IsSequence(value)) {
         items = py::list(py::reinterpret_borrow<py::object>(value));
@@ -192,7 +202,7 @@ bool FlagOf(const std::string &keyword, py::handle value) {
 }
 
 std::int32_t ThreadsOf(py::handle value) {
-    if (PyBool_Check(value.ptr()) || !IsInstance(value, "numbers", "Integral")) {
+    if (PyBool_Check(value.ptr()) || !IsWholeNumber(value)) {
         throw py::type_error("render() argument 'threads' must be a whole number, not " + TypeName(value));
     }
     const py::int_ number(py::reinterpret_borrow<py::object>(value));

@@ -57,9 +57,7 @@ RenderResult::RenderResult(optics::Result result, double seconds)
     for (std::size_t k = 0; k < r.panels.size(); ++k) {
         panels_.append(Intensities(r.panels[k], owner_));
         labels_.append(r.panels[k].focus.Label());
-        panelHeaders_.append(HeaderOf(frontend::PanelKeys(r, k)));
     }
-    header_ = r.IsSheet() ? HeaderOf(frontend::SheetKeys(r)) : py::dict(panelHeaders_[0].attr("copy")());
     metrics_ = MetricsOf(r);
     for (const std::string &warning : r.warnings) {
         warnings_.append(warning);
@@ -67,6 +65,25 @@ RenderResult::RenderResult(optics::Result result, double seconds)
 }
 
 py::object RenderResult::Image() const { return result_->IsSheet() ? py::none() : py::object(panels_[0]); }
+
+py::dict RenderResult::Header() {
+    if (!header_) {
+        const optics::Result &r = *result_;
+        header_ = HeaderOf(r.IsSheet() ? frontend::SheetKeys(r) : frontend::PanelKeys(r, 0));
+    }
+    return header_;
+}
+
+py::list RenderResult::PanelHeaders() {
+    if (!panelHeaders_) {
+        py::list headers;
+        for (std::size_t k = 0; k < result_->panels.size(); ++k) {
+            headers.append(HeaderOf(frontend::PanelKeys(*result_, k)));
+        }
+        panelHeaders_ = headers;
+    }
+    return panelHeaders_;
+}
 
 py::object RenderResult::Grey() {
     if (!grey_) {

@@ -20,8 +20,8 @@ class RenderResult {
     pybind11::list Labels() const { return labels_; }
     pybind11::object Grey();         // made at the first call: a sheet's labels need Qt
     pybind11::object Metrics() const { return metrics_; } // None unless asked for
-    pybind11::dict Header() const { return header_; }
-    pybind11::list PanelHeaders() const { return panelHeaders_; }
+    pybind11::dict Header();          // made at the first call, as the panels' headers
+    pybind11::list PanelHeaders();
     pybind11::list Warnings() const { return warnings_; }
     double Seconds() const { return seconds_; }
     std::string Repr() const;
@@ -35,8 +35,8 @@ class RenderResult {
     pybind11::list panels_;
     pybind11::list labels_;
     pybind11::object metrics_;
-    pybind11::dict header_;
-    pybind11::list panelHeaders_;
+    pybind11::object header_;
+    pybind11::object panelHeaders_;
     pybind11::list warnings_;
     pybind11::object grey_;
     double seconds_;

@@ -1,7 +1,7 @@
-# Desktop integration and the Debian package: the desktop entry, the icon in
+# Desktop integration and the Debian packages: the desktop entry, the icon in
 # the hicolor theme, the AppStream metainfo, the manual pages, the copyright
 # file, and CPack's DEB settings. The programs install themselves (app/desktop,
-# app/cli). The metainfo and the manual pages carry DIFFRASCOPE_VERSION_TEXT.
+# app/cli), and so does the Python module (python/, component "python"). The metainfo and the manual pages carry DIFFRASCOPE_VERSION_TEXT.
 if(NOT DIFFRASCOPE_BUILD_GUI)
   return()
 endif()
@@ -58,8 +58,14 @@ set(DIFFRASCOPE_LICENSE_TERMS " ${_terms}")
 configure_file("${_packaging}/copyright.in" "${_generated}/copyright" @ONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/LICENSE")
 install(FILES "${_generated}/copyright" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/diffrascope")
+if(TARGET diffrascope_python)
+  install(FILES "${_generated}/copyright" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/python3-diffrascope"
+    COMPONENT python)
+endif()
 
-# The Debian package: scripts/package builds it.
+# The Debian packages: scripts/package builds them. diffrascope holds the
+# programs (everything installed without a component), python3-diffrascope
+# the Python module.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME diffrascope)
@@ -85,5 +91,19 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the fonts are the window's Japanese text font and its title font.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-urw-base35")
+
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME diffrascope)
+set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}") # after the summary, as each package's
+if(TARGET diffrascope_python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-diffrascope)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  # the interpreter's version, numpy and the labels' font (python/CMakeLists.txt)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${DIFFRASCOPE_PYTHON_PACKAGE_DEPENDS}")
+  set(CPACK_DEBIAN_PYTHON_DESCRIPTION "The Python module diffrascope computes diffrascope-render's star images,
+star tests and through-focus sheets as numpy arrays, with the renderer's
+options as keywords, its pictures, its FITS header keywords and its numbers
+(Strehl ratio, FWHM, encircled energy).")
+endif()
 
 include(CPack)

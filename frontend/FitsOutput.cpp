@@ -44,15 +44,20 @@ class MemoryFits {
     fitsfile *File() { return file_; }
     int &Status() { return status_; }
 
-    // Closes the file and hands over its memory.
+    // Closes the file and hands over its memory, cut to the file's length
+    // (the memory was sized ahead, and may be longer).
     std::optional<FitsBytes> Close() {
+        LONGLONG headStart = 0;
+        LONGLONG dataStart = 0;
+        LONGLONG dataEnd = 0;
+        fits_get_hduaddrll(file_, &headStart, &dataStart, &dataEnd, &status_);
         fits_close_file(file_, &status_);
         file_ = nullptr;
         if (status_ != 0) {
             return std::nullopt;
         }
         FitsBytes bytes;
-        bytes.size = size_;
+        bytes.size = (static_cast<std::size_t>(dataEnd) + kFitsBlock - 1) / kFitsBlock * kFitsBlock;
         bytes.memory.reset(std::exchange(buffer_, nullptr));
         return bytes;
     }
@@ -64,16 +69,25 @@ class MemoryFits {
     int status_ = 0;
 };
 
-void Key(fitsfile *file, const char *name, double value, const char *comment, int &status) {
-    fits_write_key(file, TDOUBLE, name, &value, comment, &status);
+void Write(fitsfile *file, const FitsKey &key, int &status) {
+    const char *name = key.name.c_str();
+    const char *comment = key.comment.c_str();
+    if (const double *number = std::get_if<double>(&key.value)) {
+        double value = *number;
+        fits_write_key(file, TDOUBLE, name, &value, comment, &status);
+    } else if (const long *whole = std::get_if<long>(&key.value)) {
+        long value = *whole;
+        fits_write_key(file, TLONG, name, &value, comment, &status);
+    } else {
+        // long texts continue on further cards
+        fits_write_key_longstr(file, name, std::get<std::string>(key.value).c_str(), comment, &status);
+    }
 }
 
-void Key(fitsfile *file, const char *name, long value, const char *comment, int &status) {
-    fits_write_key(file, TLONG, name, &value, comment, &status);
-}
-
-void Key(fitsfile *file, const char *name, const std::string &value, const char *comment, int &status) {
-    fits_write_key_longstr(file, name, value.c_str(), comment, &status); // long texts continue on further cards
+void Write(fitsfile *file, const std::vector<FitsKey> &keys, int &status) {
+    for (const FitsKey &key : keys) {
+        Write(file, key, status);
+    }
 }
 
 std::string ZernikeText(const std::vector<optics::ZernikeTerm> &terms) {
@@ -96,29 +110,32 @@ std::string SpectrumText(const optics::Job &job) {
 }
 
 // The keywords of every HDU: the optics, the grid and the scale of a data pixel.
-void CommonKeys(fitsfile *file, const optics::Result &result, int &status) {
+std::vector<FitsKey> CommonKeys(const optics::Result &result) {
     const optics::OpticalSystem &pupil = result.job.system;
     const optics::Aberrations &ab = pupil.aberrations;
-    Key(file, "SPHERAB", ab.spherical, "spherical aberration W040 at the pupil edge [waves]", status);
-    Key(file, "OBSCUR", pupil.aperture.obstruction, "central obstruction [fraction of the diameter]", status);
-    Key(file, "WAVELEN", pupil.wavelength * kMetresPerNanometre, "reference wavelength [m]", status);
-    Key(file, "COMA", ab.coma.waves, "coma W131 at the pupil edge [waves]", status);
-    Key(file, "COMAANG", ab.coma.degrees, "coma's angle, counterclockwise from +x [deg]", status);
-    Key(file, "ASTIG", ab.astigmatism.waves, "astigmatism W222 at the pupil edge [waves]", status);
-    Key(file, "ASTIGANG", ab.astigmatism.degrees, "astigmatism's angle from +x [deg]", status);
-    Key(file, "SPIDERN", static_cast<long>(pupil.aperture.spider.vanes), "spider vanes", status);
-    Key(file, "SPIDERW", pupil.aperture.spider.width, "vane width [fraction of the diameter]", status);
-    Key(file, "SPIDERA", pupil.aperture.spider.degrees, "first vane's angle from +x [deg]", status);
-    Key(file, "ZERNIKE", ZernikeText(ab.zernike), "Noll index=waves RMS", status);
-    Key(file, "SPECTRUM", SpectrumText(result.job), "light: one wavelength, a range, visual or a file", status);
-    Key(file, "GRIDSIZE", static_cast<long>(result.grid), "side of the computation grid [pixels]", status);
-    Key(file, "BINNING", static_cast<long>(result.view.bin), "grid pixels per data pixel along each axis", status);
-    Key(file, "PIXSCALE", result.pixelScale * result.view.bin, "data pixel [lambda/D of WAVELEN]", status);
-    Key(file, "NORMALIZ", std::string("peak"), "intensities over the brightest pixel of the field", status);
+    std::vector<FitsKey> keys{
+        {"SPHERAB", ab.spherical, "spherical aberration W040 at the pupil edge [waves]"},
+        {"OBSCUR", pupil.aperture.obstruction, "central obstruction [fraction of the diameter]"},
+        {"WAVELEN", pupil.wavelength * kMetresPerNanometre, "reference wavelength [m]"},
+        {"COMA", ab.coma.waves, "coma W131 at the pupil edge [waves]"},
+        {"COMAANG", ab.coma.degrees, "coma's angle, counterclockwise from +x [deg]"},
+        {"ASTIG", ab.astigmatism.waves, "astigmatism W222 at the pupil edge [waves]"},
+        {"ASTIGANG", ab.astigmatism.degrees, "astigmatism's angle from +x [deg]"},
+        {"SPIDERN", static_cast<long>(pupil.aperture.spider.vanes), "spider vanes"},
+        {"SPIDERW", pupil.aperture.spider.width, "vane width [fraction of the diameter]"},
+        {"SPIDERA", pupil.aperture.spider.degrees, "first vane's angle from +x [deg]"},
+        {"ZERNIKE", ZernikeText(ab.zernike), "Noll index=waves RMS"},
+        {"SPECTRUM", SpectrumText(result.job), "light: one wavelength, a range, visual or a file"},
+        {"GRIDSIZE", static_cast<long>(result.grid), "side of the computation grid [pixels]"},
+        {"BINNING", static_cast<long>(result.view.bin), "grid pixels per data pixel along each axis"},
+        {"PIXSCALE", result.pixelScale * result.view.bin, "data pixel [lambda/D of WAVELEN]"},
+        {"NORMALIZ", std::string("peak"), "intensities over the brightest pixel of the field"},
+    };
     if (result.job.panels.fRatio) {
-        Key(file, "FRATIO", *result.job.panels.fRatio, "focal ratio", status);
+        keys.push_back({"FRATIO", *result.job.panels.fRatio, "focal ratio"});
     }
-    Key(file, "CREATOR", std::string(kCreator), "", status);
+    keys.push_back({"CREATOR", std::string(kCreator), ""});
+    return keys;
 }
 
 // The bytes of a file of the result's panels: headers and 32-bit data, in whole blocks.
@@ -148,6 +165,23 @@ QString CfitsioError(int status) {
 
 } // namespace
 
+std::vector<FitsKey> SheetKeys(const optics::Result &result) {
+    std::vector<FitsKey> keys = CommonKeys(result);
+    keys.push_back({"NPANELS", static_cast<long>(result.panels.size()), "panels, one image extension each"});
+    return keys;
+}
+
+std::vector<FitsKey> PanelKeys(const optics::Result &result, std::size_t panel) {
+    const optics::PanelFocus &focus = result.panels.at(panel).focus;
+    std::vector<FitsKey> keys = CommonKeys(result);
+    keys.push_back({"DEFOCUS", focus.waves, "defocus W020, positive extrafocal [waves]"});
+    if (result.IsSheet()) {
+        keys.push_back({"EXTNAME", "PANEL" + std::to_string(panel + 1), ""});
+        keys.push_back({"LABEL", focus.Label(), ""});
+    }
+    return keys;
+}
+
 QByteArray FitsBytes::View() const {
     return QByteArray::fromRawData(static_cast<const char *>(memory.get()), static_cast<qsizetype>(size));
 }
@@ -157,18 +191,11 @@ std::optional<FitsBytes> EncodeFits(const optics::Result &result, QString &error
     int &status = fits.Status();
     if (result.IsSheet()) {
         fits_create_img(fits.File(), FLOAT_IMG, 0, nullptr, &status);
-        CommonKeys(fits.File(), result, status);
-        Key(fits.File(), "NPANELS", static_cast<long>(result.panels.size()), "panels, one image extension each", status);
+        Write(fits.File(), SheetKeys(result), status);
     }
     for (std::size_t k = 0; k < result.panels.size() && status == 0; ++k) {
-        const optics::PanelResult &panel = result.panels[k];
-        WritePanel(fits.File(), panel, status);
-        CommonKeys(fits.File(), result, status);
-        Key(fits.File(), "DEFOCUS", panel.focus.waves, "defocus W020, positive extrafocal [waves]", status);
-        if (result.IsSheet()) {
-            Key(fits.File(), "EXTNAME", "PANEL" + std::to_string(k + 1), "", status);
-            Key(fits.File(), "LABEL", panel.focus.Label(), "", status);
-        }
+        WritePanel(fits.File(), result.panels[k], status);
+        Write(fits.File(), PanelKeys(result, k), status);
     }
     if (status != 0) {
         error = CfitsioError(status);

@@ -11,10 +11,25 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
+#include <variant>
+#include <vector>
 
 #include "Engine.h"
 
 namespace diffrascope::frontend {
+
+// One record of a header: its keyword, its value and its comment.
+struct FitsKey {
+    std::string name;
+    std::variant<double, long, std::string> value;
+    std::string comment;
+};
+
+// The records EncodeFits writes: a sheet's primary HDU, and a panel's image
+// HDU (a single image's is the primary HDU).
+std::vector<FitsKey> SheetKeys(const optics::Result &result);
+std::vector<FitsKey> PanelKeys(const optics::Result &result, std::size_t panel);
 
 // A FITS file made in memory, ready to be written in one piece.
 struct FitsBytes {

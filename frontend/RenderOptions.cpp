@@ -886,7 +886,8 @@ CommandLineOutcome ParseCommandLine(const QStringList &arguments, const CommandL
 QList<OptionInfo> RenderOptions() {
     QList<OptionInfo> options;
     for (const OptionText &option : kOptions) {
-        options.append({QLatin1String(option.name), QLatin1String(option.valueName), QLatin1String(option.group)});
+        options.append({QLatin1String(option.name), QLatin1String(option.valueName), QLatin1String(option.group),
+                        QString::fromUtf8(option.description)});
     }
     return options;
 }

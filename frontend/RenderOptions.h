@@ -42,11 +42,12 @@ struct CommandLineOutcome {
 CommandLineOutcome ParseCommandLine(const QStringList &arguments, const CommandLineRules &rules = {});
 
 // Every option the renderer reads, as --help lists it: its name, the form of
-// its value (empty for a flag) and its group.
+// its value (empty for a flag), its group and its description.
 struct OptionInfo {
     QString name;
     QString valueName;
     QString group;
+    QString description;
 };
 QList<OptionInfo> RenderOptions();
 

@@ -11,6 +11,7 @@ import os
 import subprocess
 import sys
 import tempfile
+import warnings
 
 try:
     import numpy
@@ -21,6 +22,8 @@ except ImportError as missing:
 
 renderer = sys.argv[1]
 failures = []
+# a FITS reader's complaint (padding after the last HDU, a bad header) is a failure
+warnings.simplefilter("error")
 
 
 def check(condition, message):
@@ -51,7 +54,8 @@ with tempfile.TemporaryDirectory() as folder:
     optics = ["--spherical", "0.25", "--focus", "-0.5", "--coma", "0.5@30", "--astigmatism", "0.2@-15",
               "--obstruction", "33", "--wavelength", "632.8", "--spider", "3,1.5@10",
               "--zernike", "5=0.05,12=-0.02", "--spectrum", "500:600:50", "--grid", "512", "--view", "full"]
-    render(folder, *optics, "--output", "star.fits")
+    render(folder, *optics, "--output", "star.fits", "--metrics", "star.json")
+    check(os.path.getsize(os.path.join(folder, "star.fits")) % 2880 == 0, "the file is whole 2880-byte blocks")
     picture = pgm_pixels(render(folder, *optics, "--output", "-"))
     with fits.open(os.path.join(folder, "star.fits")) as hdus:
         check(len(hdus) == 1, f"a single image is one HDU, not {len(hdus)}")

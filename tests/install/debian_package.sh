@@ -4,7 +4,9 @@
 # compressed manual pages among them), owned by root, with stripped programs
 # that run; its control fields name the package, the version and the section,
 # and its Depends list Qt 6 and the two font packages, every one of them a
-# package this system knows.
+# package this system knows. Beside it, python3-diffrascope_VERSION_<arch>.deb
+# holds the Python package, which imports from its unpacked tree, and depends
+# on Python, numpy and Qt.
 # Usage: debian_package.sh SOURCE_DIR PACKAGE_BUILD_DIR VERSION
 set -euo pipefail
 usage='usage: debian_package.sh SOURCE_DIR PACKAGE_BUILD_DIR VERSION'
@@ -58,6 +60,20 @@ files_are_owned_by_root() {
   fi
 }
 
+python_package_holds_the_module() {
+  local python_deb=$package_build/python3-diffrascope_${version}_$(dpkg --print-architecture).deb
+  [[ -f $python_deb ]] || fail "no $python_deb"
+  [[ $(dpkg-deb -f "$python_deb" Package) == python3-diffrascope ]] || fail "the Python package is misnamed"
+  local depends name
+  depends=$(dpkg-deb -f "$python_deb" Depends)
+  for name in python3 python3-numpy libqt6gui6; do
+    grep -qE "(^|, )$name( |,|$)" <<<"$depends" || fail "python3-diffrascope's Depends lacks $name: $depends"
+  done
+  dpkg -x "$python_deb" "$work/python"
+  expect_exactly "$work/python/usr" python_files python3-diffrascope
+  python_package_imports "$work/python/usr" "$version"
+}
+
 unpacked_tree_holds_the_programs_and_their_files() {
   dpkg -x "$deb" "$root"
   expect_exactly_the_installed_files "$root/usr"
@@ -82,4 +98,5 @@ control_fields_describe_the_package
 depends_list_qt_and_fonts
 files_are_owned_by_root
 unpacked_tree_holds_the_programs_and_their_files
+python_package_holds_the_module
 echo PASS

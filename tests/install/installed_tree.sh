@@ -5,7 +5,9 @@
 # freedesktop and AppStream validators accept them, the manuals are compressed
 # as Debian ships them and render without warnings, the renderer's documents
 # every option of --help, every file that names the version names VERSION, the
-# licence is MIT throughout, and the installed programs need nothing from the build.
+# licence is MIT throughout, and the installed programs need nothing from the
+# build. The Python package, when the build has it, lands in the prefix's
+# lib/python3/dist-packages and imports from there.
 # Usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE VERSION
 set -euo pipefail
 usage='usage: installed_tree.sh BUILD_DIR SOURCE_DIR CMAKE VERSION'
@@ -26,7 +28,12 @@ renderer=$prefix/bin/diffrascope-render
 
 install_tree() {
   "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed: $(cat "$work/install.log")"
-  expect_exactly_the_installed_files "$prefix"
+  if [[ -d $build/python/diffrascope ]]; then
+    expect_exactly "$prefix" eval 'installed_files; python_files python3-diffrascope'
+    python_package_imports "$prefix" "$version"
+  else
+    expect_exactly_the_installed_files "$prefix"
+  fi
   local program
   for program in Diffrascope diffrascope-render; do
     [[ -x $prefix/bin/$program ]] || fail "$program is not executable"

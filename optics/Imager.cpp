@@ -8,6 +8,8 @@
 namespace diffrascope::optics {
 namespace {
 
+constexpr std::size_t kAddedAtOnce = std::size_t{1} << 20; // values of a line added between looks at the stop token
+
 double Sum(const double *values, std::size_t count) {
     double sum = 0;
     for (std::size_t k = 0; k < count; ++k) {
@@ -119,8 +121,12 @@ void Imager::White(const OpticalSystem &system, const Spectrum &spectrum, Intens
             continue; // no grid point of this wavelength's pupil is lit: it brings no light
         }
         const double factor = (line.weight / totalWeight) / flux;
-        for (std::size_t k = 0; k < count; ++k) {
-            image.values[k] += factor * line_[k];
+        for (std::size_t start = 0; start < count; start += kAddedAtOnce) {
+            checkpoint.ThrowIfStopped(); // a 4096 grid's sum takes tens of milliseconds
+            const std::size_t end = std::min(count, start + kAddedAtOnce);
+            for (std::size_t k = start; k < end; ++k) {
+                image.values[k] += factor * line_[k];
+            }
         }
     }
     image.maximum = Largest(image.values);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Control.h"
+#include "Curves.h"
 #include "Display.h"
 #include "Job.h"
 #include "Metrics.h"
@@ -40,6 +41,7 @@ class Plan {
     const PanelView &View() const;
     double PixelScale() const; // lambda/D per grid pixel at the reference wavelength
     double Width() const;      // lambda/D each panel shows
+    double FocusWidth() const; // lambda/D the focus panel shows: Width() unless the job gives it a field
     const std::vector<std::string> &Warnings() const; // sampling and field, for the user
     bool Empty() const;        // true once computed (moved from)
 
@@ -59,9 +61,11 @@ Plan MakePlan(Job job, const Control &control = {});
 struct PanelResult {
     PanelFocus focus;
     std::int32_t side = 0;
+    double width = 0; // lambda/D the panel shows
     std::vector<std::uint8_t> grey;  // side x side, row-major, top row first
     std::vector<double> intensities; // the same layout; empty unless the job keeps them
     std::optional<Metrics> metrics;
+    std::optional<Curves> curves; // the focus panel's, when the job asks for curves
 
     std::uint8_t GreyAt(std::int32_t x, std::int32_t y) const { return grey[static_cast<std::size_t>(y) * side + x]; }
 };
@@ -74,12 +78,14 @@ struct Result {
     double width = 0;
     std::vector<std::string> warnings;
     std::vector<PanelResult> panels;
+    std::optional<Curves> reference; // the perfect aperture's curves (same pupil and light), with the panels'
 
     bool IsSheet() const { return job.panels.IsSheet(); }
 };
 
 // Computes plans, one at a time, keeping its threads, buffers and the
-// reference far fields of the Strehl ratio (per light and grid) between them.
+// reference far fields of the Strehl ratio and the curves (per pupil, light
+// and grid) between them.
 class Engine {
   public:
     // threads 0: DIFFRASCOPE_THREADS, else every core (at most 64).

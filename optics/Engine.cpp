@@ -1,6 +1,7 @@
 #include "Engine.h"
 
 #include <algorithm>
+#include <charconv>
 #include <new>
 #include <utility>
 
@@ -206,6 +207,16 @@ Result Engine::Compute(Plan &&plan, const Control &control) {
     } catch (const std::bad_alloc &) {
         throw OutOfMemoryError();
     }
+}
+
+std::string FieldText(double width) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, width, std::chars_format::fixed, 1).ptr;
+    return "field " + std::string(text, end) + " λ/D";
+}
+
+std::string DefocusCaption(const PanelResult &panel, const Result &result) {
+    return panel.width == result.width ? panel.focus.defocus : panel.focus.defocus + ", " + FieldText(panel.width);
 }
 
 Result Compute(Plan &&plan, const Control &control) {

@@ -83,6 +83,12 @@ struct Result {
     bool IsSheet() const { return job.panels.IsSheet(); }
 };
 
+// "field 51.2 λ/D": the width a panel shows, to a tenth of lambda/D.
+std::string FieldText(double width);
+// The second line of a panel's label: its defocus ("-8 waves, -1.014 mm"),
+// and its field where it differs from the sheet's (a zoomed focus panel).
+std::string DefocusCaption(const PanelResult &panel, const Result &result);
+
 // Computes plans, one at a time, keeping its threads, buffers and the
 // reference far fields of the Strehl ratio and the curves (per pupil, light
 // and grid) between them.

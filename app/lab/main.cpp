@@ -7,6 +7,8 @@
 
 #include <clocale>
 #include <cstdio>
+#include <string_view>
+#include <vector>
 
 #include "LabState.h"
 #include "LabWindow.h"
@@ -20,6 +22,31 @@ using Action = diffrascope::frontend::CommandLineOutcome::Action;
 constexpr int kExitSuccess = 0;
 constexpr int kExitUsage = 2; // the command line was refused, as the renderer's
 
+// The arguments Qt may read: all but the renderer's --display, which the X11
+// platform would take for its own -display (the X server to connect to).
+std::vector<char *> QtArguments(int argc, char *argv[]) {
+    std::vector<char *> kept;
+    for (int k = 0; k < argc; ++k) {
+        const std::string_view argument(argv[k]);
+        if (k > 0 && (argument == "--display" || argument == "-display")) {
+            ++k; // and its value
+        } else if (k == 0 || !argument.starts_with("--display=")) {
+            kept.push_back(argv[k]);
+        }
+    }
+    kept.push_back(nullptr);
+    return kept;
+}
+
+// The whole command line as the user gave it, decoded as Qt decodes it.
+QStringList AllArguments(int argc, char *argv[]) {
+    QStringList arguments;
+    for (int k = 0; k < argc; ++k) {
+        arguments << QString::fromLocal8Bit(argv[k]);
+    }
+    return arguments;
+}
+
 void Print(std::FILE *stream, const QString &text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
@@ -28,7 +55,9 @@ void Print(std::FILE *stream, const QString &text) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    QApplication application(argc, argv);
+    std::vector<char *> qtArguments = QtArguments(argc, argv);
+    int qtCount = static_cast<int>(qtArguments.size()) - 1;
+    QApplication application(qtCount, qtArguments.data());
     std::setlocale(LC_NUMERIC, "C"); // the renderer's numbers use a full stop
     QCoreApplication::setOrganizationName(QStringLiteral("Diffrascope"));
     QCoreApplication::setApplicationName(QStringLiteral("diffrascope-lab"));
@@ -37,7 +66,7 @@ int main(int argc, char *argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.diffrascope.DiffrascopeLab"));
     lab::InstallTranslators(application);
 
-    const QStringList arguments = QCoreApplication::arguments();
+    const QStringList arguments = AllArguments(argc, argv);
     const lab::StartOutcome start = lab::ReadCommandLine(arguments);
     switch (start.action) {
     case Action::ShowHelp:
@@ -46,7 +75,7 @@ int main(int argc, char *argv[]) {
         return kExitSuccess;
     case Action::Refuse:
         Print(stderr, start.text + QLatin1Char('\n'));
-        QMessageBox::critical(nullptr, QCoreApplication::translate("main", "Diffrascope Lab"), start.text);
+        QMessageBox::critical(nullptr, QCoreApplication::translate("diffrascope::lab::LabWindow", "Diffrascope Lab"), start.text);
         return kExitUsage;
     case Action::Render:
         break;

@@ -26,6 +26,7 @@ class DecimalSpinBox : public QAbstractSpinBox {
     // A new range; a value outside it moves to its nearest end.
     void SetLimit(const optics::Limit &limit);
 
+    void stepBy(int steps) override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -35,7 +36,6 @@ class DecimalSpinBox : public QAbstractSpinBox {
   protected:
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;
-    void stepBy(int steps) override;
     StepEnabled stepEnabled() const override;
 
   private:

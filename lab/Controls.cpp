@@ -119,8 +119,20 @@ Controls::Controls(QWidget *parent) : QWidget(parent) {
     column->addWidget(BuildLight());
     column->addWidget(BuildDisplay());
     column->addStretch();
+    PointMnemonicsAtFields();
     ConnectHandlers();
     Enable();
+}
+
+// A label's mnemonic focuses its buddy only when the buddy takes focus itself:
+// a row of a field and its unit hands the mnemonic on to the field.
+void Controls::PointMnemonicsAtFields() {
+    for (QLabel *label : findChildren<QLabel *>()) {
+        QWidget *buddy = label->buddy();
+        if (buddy != nullptr && buddy->focusPolicy() == Qt::NoFocus && buddy->focusProxy() != nullptr) {
+            label->setBuddy(buddy->focusProxy());
+        }
+    }
 }
 
 QGroupBox *Controls::BuildTelescope() {

@@ -51,6 +51,7 @@ class Controls : public QWidget {
     QGroupBox *BuildLight();
     QGroupBox *BuildDisplay();
     QWidget *BuildZernikeTable();
+    void PointMnemonicsAtFields();
     void ConnectHandlers();
     void Enable();
     void Changing();

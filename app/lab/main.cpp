@@ -3,6 +3,7 @@
 // opens as it was left.
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <clocale>
@@ -64,6 +65,7 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(DIFFRASCOPE_VERSION_TEXT));
     // Lets the desktop tie the window to its entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.diffrascope.DiffrascopeLab"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/LABICON.png")));
     lab::InstallTranslators(application);
 
     const QStringList arguments = AllArguments(argc, argv);

@@ -36,6 +36,13 @@ Generation Computer::Submit(optics::Job job) {
     return generation;
 }
 
+void Computer::Cancel() {
+    const std::lock_guard lock(mutex_);
+    pending_.reset();
+    ++posted_; // a result of the stopped job can no longer be the latest
+    running_.request_stop();
+}
+
 void Computer::Run(std::stop_token quit) {
     while (true) {
         std::optional<optics::Job> job;

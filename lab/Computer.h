@@ -32,6 +32,8 @@ class Computer : public QObject {
 
     // Posts a job; returns its number. Stops the computation still running.
     Generation Submit(optics::Job job);
+    // Stops the computation running and drops the job waiting: nothing is wanted now.
+    void Cancel();
 
   signals:
     // Emitted on the worker thread, received on the window's (queued).

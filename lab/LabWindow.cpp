@@ -152,6 +152,7 @@ void LabWindow::Recompute() {
     const LabState state = controls_->State();
     const frontend::CommandLineOutcome outcome = state.Parse();
     if (outcome.action != frontend::CommandLineOutcome::Action::Render) {
+        computer_->Cancel();
         latest_ = 0; // whatever is still computing is no longer wanted
         computing_ = false;
         SetStatus(outcome.text);
@@ -214,12 +215,20 @@ void LabWindow::ExportSheet() {
     if (!result_) {
         return;
     }
-    QString filter;
     const QString path = QFileDialog::getSaveFileName(
         this, tr("Export sheet"), QStringLiteral("sheet.png"),
-        tr("PNG picture (*.png);;PGM picture (*.pgm);;FITS intensities (*.fits)"), &filter);
+        tr("PNG picture (*.png);;PGM picture (*.pgm);;FITS intensities (*.fits)"));
     if (path.isEmpty()) {
         return;
+    }
+    if (const std::optional<QString> failure = ExportSheetTo(path)) {
+        QMessageBox::warning(this, tr("Export sheet"), tr("The sheet was not written: %1.").arg(*failure));
+    }
+}
+
+std::optional<QString> LabWindow::ExportSheetTo(const QString &path) const {
+    if (!result_) {
+        return tr("nothing is on screen yet");
     }
     std::optional<QByteArray> bytes;
     QString error;
@@ -234,10 +243,7 @@ void LabWindow::ExportSheet() {
             error = tr("the picture could not be encoded");
         }
     }
-    const std::optional<QString> failure = bytes ? frontend::WriteFileWhole(path, *bytes) : error;
-    if (failure) {
-        QMessageBox::warning(this, tr("Export sheet"), tr("The sheet was not written: %1.").arg(*failure));
-    }
+    return bytes ? frontend::WriteFileWhole(path, *bytes) : error;
 }
 
 void LabWindow::ExportMetrics() {

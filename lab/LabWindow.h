@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 #include "Computer.h"
 #include "LabState.h"
@@ -40,6 +41,9 @@ class LabWindow : public QMainWindow {
     const optics::Result *ShownResult() const { return result_.get(); }
 
     void CopyCommand();
+    // The sheet on screen as the renderer writes it: .png, .pgm or .fits by
+    // the name; why not, when it was not written.
+    std::optional<QString> ExportSheetTo(const QString &path) const;
     void ApplyPreset(const QStringList &arguments);
     void ResetToDefaults();
 

@@ -479,6 +479,10 @@
         <source>&lt;p&gt;&lt;b&gt;Diffrascope Lab&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;The star test of a telescope with a circular, possibly obstructed aperture: the images inside, at and outside focus, with the focus image&apos;s numbers and curves. Edit &amp;gt; Copy as command gives the diffrascope-render command that draws the same sheet.&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;Diffrascope Lab&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;円形の (中央遮蔽があってもよい) 開口をもつ望遠鏡のスターテスト: 焦点の内側・焦点・外側の像と、焦点像の測定値と曲線。「編集 &amp;gt; コマンドとしてコピー」で同じシートを描く diffrascope-render のコマンドが得られます。&lt;/p&gt;</translation>
     </message>
+    <message>
+        <source>nothing is on screen yet</source>
+        <translation>まだ何も表示されていません</translation>
+    </message>
 </context>
 <context>
     <name>diffrascope::lab::PanelStrip</name>

@@ -4,8 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include <memory>
 
@@ -13,7 +19,9 @@
 #include "DecimalSpinBox.h"
 #include "LabWindow.h"
 #include "PanelStrip.h"
+#include "FitsOutput.h"
 #include "SheetPicture.h"
+#include "Translation.h"
 
 namespace diffrascope::lab {
 namespace {
@@ -84,6 +92,53 @@ TEST(LabWindow, KeepsItsStateBetweenRunsAndResetsToTheDefaults) {
     window.ResetToDefaults();
     EXPECT_EQ(window.GetControls()->State(), LabState::Defaults());
     SaveState(LabState::Defaults());
+}
+
+TEST(LabWindow, ExportsTheRenderersOwnSheetAndFitsFile) {
+    LabWindow window(StateOf({"--spherical", "0.25", "--obstruction", "33", "--f-ratio", "4.8", "--focus-field", "20"}));
+    ASSERT_TRUE(ShowsItsControls(window));
+    QTemporaryDir folder;
+    for (const QString name : {"sheet.pgm", "sheet.fits"}) {
+        ASSERT_FALSE(window.ExportSheetTo(folder.filePath(name)).has_value()) << name.toStdString();
+        const frontend::CommandLineOutcome renderer = frontend::ParseCommandLine(
+            QStringList{QLatin1String(kRenderer)} + window.ShownState().Arguments() + QStringList{"--output", name});
+        const optics::Result result = optics::Compute(optics::MakePlan(renderer.request.job));
+        QString error;
+        const QByteArray expected = name.endsWith(".fits") ? *frontend::EncodeFits(result, error)
+                                                           : EncodePicture(SheetPicture(result), PictureFormat::Pgm);
+        QFile exported(folder.filePath(name));
+        ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+        EXPECT_EQ(exported.readAll(), expected) << name.toStdString();
+    }
+}
+
+TEST(Controls, ZernikeTermsAreAddedAndRemovedWithTheTablesButtons) {
+    Controls controls;
+    const QList<QPushButton *> buttons = controls.findChildren<QPushButton *>(); // Add term, Remove
+    ASSERT_EQ(buttons.size(), 2);
+    QTest::mouseClick(buttons[0], Qt::LeftButton); // Add term: J = 9, 0 waves, not yet an option
+    EXPECT_FALSE(controls.State().Has("zernike"));
+    qobject_cast<DecimalSpinBox *>(controls.Zernike()->cellWidget(0, 1))->SetValue("0.07");
+    EXPECT_EQ(controls.State().Value("zernike"), "9=0.07");
+    QTest::mouseClick(buttons[1], Qt::LeftButton); // Remove
+    EXPECT_FALSE(controls.State().Has("zernike"));
+}
+
+TEST(Translation, FollowsTheSystemLocaleIntoJapanese) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    InstallTranslators(*QCoreApplication::instance());
+    const Controls controls;
+    QStringList groups;
+    for (const QGroupBox *group : controls.findChildren<QGroupBox *>()) {
+        groups << group->title();
+    }
+    EXPECT_EQ(groups, (QStringList{"望遠鏡", "収差", "焦点", "光", "表示"}));
+    for (QTranslator *translator : QCoreApplication::instance()->findChildren<QTranslator *>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    QLocale::setDefault(before);
 }
 
 } // namespace

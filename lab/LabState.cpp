@@ -111,6 +111,20 @@ frontend::CommandLineOutcome LabState::Parse() const {
                                       {QLatin1String(kProgram), false});
 }
 
+// The renderer's help under the lab's own usage: the options and their
+// conventions are the renderer's, the outputs are not the window's.
+QString LabHelp(const QString &rendererHelp) {
+    const QString usage = QStringLiteral(
+        "Usage: %1 [OPTICS] [STAR TEST] [LIGHT] [DISPLAY]\n"
+        "       %1 --help | --version\n\n"
+        "Opens the star tester's window showing these options (without --startest or --startest-mm, 8 waves "
+        "either side of focus; without options, as it was left). --output, --metrics, --ee-radii, --strict, "
+        "--view and --through-focus belong to %2 and are refused.\n")
+                              .arg(QLatin1String(kProgram), QLatin1String(kRenderer));
+    const qsizetype body = rendererHelp.indexOf(QStringLiteral("\n\n"));
+    return usage + rendererHelp.mid(body + 1);
+}
+
 // True when the arguments give the option, as "--name VALUE" or "--name=VALUE".
 bool Gives(const QStringList &arguments, const QString &option) {
     const QString dashed = Dashed(option);
@@ -130,6 +144,9 @@ StartOutcome ReadCommandLine(const QStringList &given) {
         arguments << Dashed(QLatin1String(kStarTest)) << QLatin1String(kDefaultStarTest);
     }
     const CommandLineOutcome outcome = frontend::ParseCommandLine(arguments, {QLatin1String(kProgram), false});
+    if (outcome.action == CommandLineOutcome::Action::ShowHelp) {
+        return {outcome.action, {}, LabHelp(outcome.text)};
+    }
     if (outcome.action != CommandLineOutcome::Action::Render) {
         return {outcome.action, {}, outcome.text};
     }

@@ -39,13 +39,19 @@ std::vector<char *> QtArguments(int argc, char *argv[]) {
     return kept;
 }
 
-// The whole command line as the user gave it, decoded as Qt decodes it.
+// The whole command line as the user gave it, decoded as Qt decodes it (UTF-8).
 QStringList AllArguments(int argc, char *argv[]) {
     QStringList arguments;
     for (int k = 0; k < argc; ++k) {
         arguments << QString::fromLocal8Bit(argv[k]);
     }
     return arguments;
+}
+
+// Whether a window can be shown at all: a display, or a platform chosen outright.
+bool HasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 void Print(std::FILE *stream, const QString &text) {
@@ -56,31 +62,34 @@ void Print(std::FILE *stream, const QString &text) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    QCoreApplication::setOrganizationName(QStringLiteral("Diffrascope"));
+    QCoreApplication::setApplicationName(QStringLiteral("diffrascope-lab"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(DIFFRASCOPE_VERSION_TEXT));
+    // Read before any window system is needed: --help and --version work on a bare terminal.
+    const QStringList arguments = AllArguments(argc, argv);
+    const lab::StartOutcome start = lab::ReadCommandLine(arguments);
+    if (start.action == Action::ShowHelp || start.action == Action::ShowVersion) {
+        Print(stdout, start.text);
+        return kExitSuccess;
+    }
+    if (start.action == Action::Refuse) {
+        Print(stderr, start.text + QLatin1Char('\n'));
+        if (!HasDisplay()) {
+            return kExitUsage;
+        }
+    }
     std::vector<char *> qtArguments = QtArguments(argc, argv);
     int qtCount = static_cast<int>(qtArguments.size()) - 1;
     QApplication application(qtCount, qtArguments.data());
     std::setlocale(LC_NUMERIC, "C"); // the renderer's numbers use a full stop
-    QCoreApplication::setOrganizationName(QStringLiteral("Diffrascope"));
-    QCoreApplication::setApplicationName(QStringLiteral("diffrascope-lab"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(DIFFRASCOPE_VERSION_TEXT));
     // Lets the desktop tie the window to its entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.diffrascope.DiffrascopeLab"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/LABICON.png")));
     lab::InstallTranslators(application);
-
-    const QStringList arguments = AllArguments(argc, argv);
-    const lab::StartOutcome start = lab::ReadCommandLine(arguments);
-    switch (start.action) {
-    case Action::ShowHelp:
-    case Action::ShowVersion:
-        Print(stdout, start.text);
-        return kExitSuccess;
-    case Action::Refuse:
-        Print(stderr, start.text + QLatin1Char('\n'));
-        QMessageBox::critical(nullptr, QCoreApplication::translate("diffrascope::lab::LabWindow", "Diffrascope Lab"), start.text);
+    if (start.action == Action::Refuse) {
+        QMessageBox::critical(nullptr, QCoreApplication::translate("diffrascope::lab::LabWindow", "Diffrascope Lab"),
+                              start.text);
         return kExitUsage;
-    case Action::Render:
-        break;
     }
     lab::LabWindow window(arguments.size() > 1 ? start.state : lab::SavedState());
     window.show();

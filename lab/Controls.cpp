@@ -158,8 +158,9 @@ QGroupBox *Controls::BuildTelescope() {
     row->addWidget(new QLabel(tr("°"), spider));
     row->addStretch();
     spider->setFocusProxy(vanes_);
-    spider->setToolTip(tr("Spider: vanes from the centre to the rim, evenly spaced, each this wide in percent of the "
-                          "diameter, the first at this angle, counterclockwise from the picture's +x axis (--spider)."));
+    spider->setToolTip(tr("Spider: vanes from the centre to the rim, evenly spaced, each this wide in percent of "
+                          "the diameter, the first at this angle, counterclockwise from the picture's +x axis "
+                          "(--spider)."));
     form->addRow(tr("Sp&ider"), spider);
 
     fRatioOn_ = new QCheckBox(tr("f-&ratio"), group);

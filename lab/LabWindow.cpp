@@ -42,7 +42,6 @@ constexpr const char *kGeometryKey = "window/geometry";
 constexpr const char *kReportVariable = "DIFFRASCOPE_LAB_REPORT";
 constexpr int kSectionSpacing = 12; // pixels between the panels and the curves
 constexpr int kStartPanels = 3;     // the star test's, for the first size of the window
-constexpr int kPanelGap = 8;        // as the panel strip spaces them
 constexpr double kLargestShare = 0.95; // of the screen the first size may take
 
 } // namespace
@@ -109,9 +108,11 @@ void LabWindow::BuildCentre() {
 // Room for the controls, three panels of the default size over the curves,
 // and the scroll areas' frames; never more than the screen holds.
 QSize LabWindow::StartSize() const {
-    const int panels = kStartPanels * optics::kDefaultPanelSide + (kStartPanels - 1) * kPanelGap;
+    const int panels = kStartPanels * optics::kDefaultPanelSide + (kStartPanels - 1) * PanelStrip::kPanelGap;
     const int results = std::max(panels, curves_->sizeHint().width());
-    const int chrome = 4 * style()->pixelMetric(QStyle::PM_LayoutLeftMargin) + 4 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
+    // The margins of the window, the row and both scroll areas, their frames, a scroll bar.
+    const int chrome = 4 * style()->pixelMetric(QStyle::PM_LayoutLeftMargin) +
+                       4 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
                        style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QSize content(controlsArea_->minimumWidth() + results + chrome,
                         controls_->sizeHint().height() + menuBar()->sizeHint().height() +

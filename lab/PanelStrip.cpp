@@ -8,7 +8,6 @@
 namespace diffrascope::lab {
 namespace {
 
-constexpr int kPanelGap = 8;   // pixels between the panels' columns
 constexpr int kCaptionGap = 2; // between a panel and its label
 
 } // namespace

@@ -39,6 +39,8 @@ class PanelStrip : public QWidget {
     Q_OBJECT
 
   public:
+    static constexpr int kPanelGap = 8; // pixels between the panels' columns
+
     explicit PanelStrip(QWidget *parent = nullptr);
     void Show(const std::shared_ptr<const optics::Result> &result);
     // The panels' pixel areas, in this widget's coordinates, left to right.

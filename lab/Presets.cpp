@@ -8,7 +8,8 @@ QList<Preset> Presets() {
     return {
         {QCoreApplication::translate("Presets", "&Perfect aperture"), {}},
         // Suiter, Star Testing Astronomical Telescopes: a quarter wave of under-correction.
-        {QCoreApplication::translate("Presets", "&Suiter's quarter wave of under-correction (33 % obstruction, ±8 waves)"),
+        {QCoreApplication::translate("Presets",
+                                     "&Suiter's quarter wave of under-correction (33 % obstruction, ±8 waves)"),
          {QStringLiteral("--spherical"), QStringLiteral("0.25"), QStringLiteral("--obstruction"), QStringLiteral("33"),
           QStringLiteral("--startest"), QStringLiteral("8")}},
         {QCoreApplication::translate("Presets", "Mis-collimated &Newtonian (33 %, four 1 % vanes, 0.3 wave of coma)"),

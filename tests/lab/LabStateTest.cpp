@@ -121,7 +121,8 @@ TEST(Presets, AreTheTextbookCasesAndTheRendererTakesThem) {
     EXPECT_EQ(commands, (QStringList{
                             "diffrascope-render --startest 8 --output sheet.png",
                             "diffrascope-render --spherical 0.25 --obstruction 33 --startest 8 --output sheet.png",
-                            "diffrascope-render --coma 0.3 --obstruction 33 --spider 4,1 --startest 8 --output sheet.png",
+                            "diffrascope-render --coma 0.3 --obstruction 33 --spider 4,1 --startest 8 "
+                            "--output sheet.png",
                             "diffrascope-render --astigmatism 0.5 --startest 4 --output sheet.png",
                         }));
 }

@@ -95,7 +95,8 @@ TEST(LabWindow, KeepsItsStateBetweenRunsAndResetsToTheDefaults) {
 }
 
 TEST(LabWindow, ExportsTheRenderersOwnSheetAndFitsFile) {
-    LabWindow window(StateOf({"--spherical", "0.25", "--obstruction", "33", "--f-ratio", "4.8", "--focus-field", "20"}));
+    LabWindow window(
+        StateOf({"--spherical", "0.25", "--obstruction", "33", "--f-ratio", "4.8", "--focus-field", "20"}));
     ASSERT_TRUE(ShowsItsControls(window));
     QTemporaryDir folder;
     for (const QString name : {"sheet.pgm", "sheet.fits"}) {

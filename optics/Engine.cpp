@@ -171,8 +171,8 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
         const PanelView &view = ownField ? *d.focusView : d.view;
         Panel panel;
         MakePanel(image, view, job.display, job.keepIntensities ? Keep::Intensities : Keep::GreyLevels, panel);
-        PanelResult rendered{focus, view.side, ownField ? d.focusWidth : d.width, std::move(panel.grey),
-                             std::move(panel.values), std::nullopt, std::nullopt};
+        PanelResult rendered{focus, view.side, std::move(panel.grey), std::move(panel.values), std::nullopt,
+                             std::nullopt, ownField ? d.focusWidth : d.width};
         if (job.metrics) {
             checkpoint.Begin(kMetricsUnits);
             rendered.metrics = Measure(image, referencePeak, d.pixelScale, job.encircledRadii, checkpoint);

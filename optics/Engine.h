@@ -61,11 +61,11 @@ Plan MakePlan(Job job, const Control &control = {});
 struct PanelResult {
     PanelFocus focus;
     std::int32_t side = 0;
-    double width = 0; // lambda/D the panel shows
     std::vector<std::uint8_t> grey;  // side x side, row-major, top row first
     std::vector<double> intensities; // the same layout; empty unless the job keeps them
     std::optional<Metrics> metrics;
     std::optional<Curves> curves; // the focus panel's, when the job asks for curves
+    double width = 0;             // lambda/D the panel shows
 
     std::uint8_t GreyAt(std::int32_t x, std::int32_t y) const { return grey[static_cast<std::size_t>(y) * side + x]; }
 };

@@ -8,30 +8,34 @@ endif()
 
 include(GNUInstallDirs)
 
-# The reverse-DNS name the entry, the icon and the metainfo share.
+# The reverse-DNS name the entry, the icon and the metainfo share; Diffrascope Lab's beside it.
 set(DIFFRASCOPE_APP_ID "org.diffrascope.Diffrascope")
+set(DIFFRASCOPE_LAB_APP_ID "org.diffrascope.DiffrascopeLab")
 set(DIFFRASCOPE_PACKAGE_MAINTAINER "Diffrascope developers <diffrascope@example.org>"
   CACHE STRING "Maintainer field of the Debian package")
 set(_packaging "${PROJECT_SOURCE_DIR}/packaging")
 set(_generated "${PROJECT_BINARY_DIR}/packaging")
 set(_icons "${CMAKE_INSTALL_DATADIR}/icons/hicolor")
 
-install(FILES "${_packaging}/${DIFFRASCOPE_APP_ID}.desktop"
-  DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
-configure_file("${_packaging}/${DIFFRASCOPE_APP_ID}.metainfo.xml"
-  "${_generated}/${DIFFRASCOPE_APP_ID}.metainfo.xml" @ONLY)
-install(FILES "${_generated}/${DIFFRASCOPE_APP_ID}.metainfo.xml"
-  DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+foreach(id ${DIFFRASCOPE_APP_ID} ${DIFFRASCOPE_LAB_APP_ID})
+  install(FILES "${_packaging}/${id}.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+  configure_file("${_packaging}/${id}.metainfo.xml" "${_generated}/${id}.metainfo.xml" @ONLY)
+  install(FILES "${_generated}/${id}.metainfo.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+endforeach()
 install(FILES "${PROJECT_SOURCE_DIR}/app/desktop/resources/MAINICON.png"
   DESTINATION "${_icons}/32x32/apps" RENAME "${DIFFRASCOPE_APP_ID}.png")
 install(FILES "${_packaging}/icons/MAINICON-256.png"
   DESTINATION "${_icons}/256x256/apps" RENAME "${DIFFRASCOPE_APP_ID}.png")
+install(FILES "${PROJECT_SOURCE_DIR}/app/lab/resources/LABICON.png"
+  DESTINATION "${_icons}/32x32/apps" RENAME "${DIFFRASCOPE_LAB_APP_ID}.png")
+install(FILES "${_packaging}/icons/LABICON-256.png"
+  DESTINATION "${_icons}/256x256/apps" RENAME "${DIFFRASCOPE_LAB_APP_ID}.png")
 
 # Manual pages, compressed the way Debian ships them: gzip at its best, with
 # neither the file's name nor its time in the header.
 find_program(DIFFRASCOPE_GZIP gzip REQUIRED)
 set(_manuals "")
-foreach(page Diffrascope.1 diffrascope-render.1)
+foreach(page Diffrascope.1 diffrascope-render.1 diffrascope-lab.1)
   configure_file("${_packaging}/${page}" "${_generated}/${page}" @ONLY)
   add_custom_command(OUTPUT "${_generated}/${page}.gz"
     COMMAND "${DIFFRASCOPE_GZIP}" -9 -n -k -f "${_generated}/${page}"
@@ -79,8 +83,11 @@ aperture images a point of light: its diffraction pattern, the star image.
 Scroll bars set the spherical aberration and the focus error in waves, the
 central obstruction in percent and the wavelength in nanometres.
 
-The package also holds diffrascope-render, which writes the same star image
-as a PNG or PGM picture from the command line.")
+The package also holds diffrascope-render, which writes the same star image,
+star-test sheets and their numbers as pictures, FITS files or JSON from the
+command line, and Diffrascope Lab (diffrascope-lab), the star tester's window:
+the images inside, at and outside focus, live, with the focus image's
+numbers, encircled-energy curve and MTF.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 

@@ -23,7 +23,9 @@ constexpr const char *kCreator = "diffrascope-render " DIFFRASCOPE_VERSION_TEXT;
 class MemoryFits {
   public:
     // `expected`: about the bytes the file will take, so that it is seldom moved as it grows.
-    explicit MemoryFits(std::size_t expected) : size_(expected), buffer_(std::malloc(expected)) {
+    // CFITSIO takes the memory it is given for a file already there: it must
+    // hold zeros, not an earlier file's HDUs for the new ones to follow.
+    explicit MemoryFits(std::size_t expected) : size_(expected), buffer_(std::calloc(1, expected)) {
         if (buffer_ == nullptr) {
             status_ = MEMORY_ALLOCATION;
             return;

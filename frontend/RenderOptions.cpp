@@ -57,6 +57,7 @@ const Range kDefocusMmRange = RangeOf(optics::kTravelLimit);
 const Range kStarTestRange = RangeOf(optics::kStarTestLimit);
 const Range kStarTestMmRange = RangeOf(optics::kStarTestTravelLimit);
 const Range kFieldRange = RangeOf(optics::kFieldLimit);
+const Range kFocusFieldRange = RangeOf(optics::kFocusFieldLimit);
 const Range kDecadesRange = RangeOf(optics::kDecadesLimit);
 const Range kRadiusRange = RangeOf(optics::kRadiusLimit);
 
@@ -79,6 +80,7 @@ constexpr const char *kStarTestMm = "startest-mm";
 constexpr const char *kThroughFocus = "through-focus";
 constexpr const char *kPanel = "panel";
 constexpr const char *kField = "field";
+constexpr const char *kFocusField = "focus-field";
 constexpr const char *kGrid = "grid";
 constexpr const char *kView = "view";
 constexpr const char *kDisplay = "display";
@@ -155,6 +157,10 @@ const OptionText kOptions[] = {
      "Width of the field a panel shows, in lambda/D (more than 0, at most 10000; at least the panel's pixels at "
      "one grid pixel each); by default the largest blur disc of the sheet with a margin. Where the field has "
      "more grid pixels than the panel, each panel pixel averages a block of them."},
+    {name::kFocusField, "LD", group::kDisplay,
+     "Width of the field the star test's focus panel shows, in lambda/D (more than 0, at most 10000), in whole "
+     "grid pixels as --field; its label names it. The focus image is far smaller than the defocused discs. Needs "
+     "--startest or --startest-mm."},
     {name::kGrid, "N", group::kDisplay,
      "Grid size: 256, 512, 1024, 2048 or 4096; by default 512 for --view, else the smallest that samples the "
      "pupil and holds the field. One pixel is 110/lambda lambda/D at any grid size."},
@@ -437,6 +443,9 @@ Problem Reader::Conflicts() const {
         if (Has(need.option) && !Has(need.needs)) {
             return QStringLiteral("%1 needs %2 %3.").arg(Dashed(need.option), Dashed(need.needs), QLatin1String(need.why));
         }
+    }
+    if (Has(name::kFocusField) && !Has(name::kStarTest) && !Has(name::kStarTestMm)) {
+        return QStringLiteral("--focus-field needs --startest or --startest-mm for a focus panel.");
     }
     if (Has(name::kDecades) && Value(name::kDisplay) != QLatin1String("log")) {
         return QStringLiteral("--decades applies to --display log only.");
@@ -766,6 +775,13 @@ Problem Reader::ReadLayout(RenderRequest &request) {
             return *refusal;
         }
         job.field = ToDouble(std::get<Decimal>(width));
+    }
+    if (Has(name::kFocusField)) {
+        const auto width = Number(name::kFocusField, Value(name::kFocusField), kFocusFieldRange);
+        if (const QString *refusal = std::get_if<QString>(&width)) {
+            return *refusal;
+        }
+        job.focusField = ToDouble(std::get<Decimal>(width));
     }
     return std::nullopt;
 }

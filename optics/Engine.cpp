@@ -1,5 +1,7 @@
 #include "Engine.h"
 
+#include <algorithm>
+#include <charconv>
 #include <new>
 #include <utility>
 
@@ -15,14 +17,17 @@ struct Plan::Data {
     std::vector<PanelFocus> panels;
     std::int32_t grid = 0;
     PanelView view;
+    std::optional<PanelView> focusView; // the focus panel's own field
     double pixelScale = 0;
     double width = 0;
+    double focusWidth = 0;
     std::vector<std::string> warnings;
 };
 
 namespace {
 
 constexpr double kMetricsUnits = 0.25; // a panel's metrics, in far fields of work
+constexpr double kCurvesUnits = 0.5;   // a panel's curves
 
 std::vector<double> FocusList(const std::vector<PanelFocus> &panels) {
     std::vector<double> focus;
@@ -37,9 +42,11 @@ void PlanLayout(Plan::Data &d, const Checkpoint &checkpoint) {
     const SamplingNeeds needs(d.job.system, FocusList(d.panels), d.job.light, checkpoint);
     d.pixelScale = PixelScale(d.job.system.wavelength);
     if (d.job.layout == Layout::Panels) {
-        const FieldPlan field = PlanPanels(needs, {d.job.grid, d.job.side, d.job.field});
+        const FieldPlan field = PlanPanels(needs, {d.job.grid, d.job.side, d.job.field, d.job.focusField});
         d.grid = field.grid;
         d.view = field.view;
+        d.focusView = field.focusView;
+        d.focusWidth = field.focusWidth;
         d.warnings = field.warnings;
     } else {
         d.grid = d.job.grid.value_or(kWindowGrid);
@@ -47,6 +54,9 @@ void PlanLayout(Plan::Data &d, const Checkpoint &checkpoint) {
         d.warnings = needs.Warnings(d.grid);
     }
     d.width = d.view.side * d.view.bin * d.pixelScale;
+    if (!d.focusView) {
+        d.focusWidth = d.width;
+    }
 }
 
 // The reference of the Strehl ratio: the same aperture and light without
@@ -72,6 +82,7 @@ std::int32_t Plan::Grid() const { return data_->grid; }
 const PanelView &Plan::View() const { return data_->view; }
 double Plan::PixelScale() const { return data_->pixelScale; }
 double Plan::Width() const { return data_->width; }
+double Plan::FocusWidth() const { return data_->focusWidth; }
 const std::vector<std::string> &Plan::Warnings() const { return data_->warnings; }
 bool Plan::Empty() const { return data_ == nullptr; }
 
@@ -95,6 +106,7 @@ struct Engine::Impl {
     MetricsScratch scratch; // the same
     std::optional<ReferenceKey> referenceKey;
     double referencePeak = 0;
+    std::optional<Curves> referenceCurves;
 
     Imager &ImagerFor(std::int32_t grid) {
         if (!imager || imager->GridSize() != grid) {
@@ -104,16 +116,31 @@ struct Engine::Impl {
         return *imager;
     }
 
-    double ReferencePeak(const Plan::Data &d, Checkpoint &checkpoint) {
-        ReferenceKey key{WithoutAberrations(d.job.system), d.job.light.lines, d.grid};
-        if (referenceKey != key) {
-            referenceKey.reset();
-            IntensityImage reference;
-            ImagerFor(d.grid).Compute(key.system, d.job.light, reference, checkpoint);
-            referencePeak = reference.maximum;
-            referenceKey = std::move(key);
+    static ReferenceKey KeyOf(const Plan::Data &d) {
+        return {WithoutAberrations(d.job.system), d.job.light.lines, d.grid};
+    }
+
+    // True when the job needs the reference and the engine does not hold it yet.
+    bool NeedsReference(const Plan::Data &d) const {
+        if (!d.job.metrics && !d.job.curves) {
+            return false;
         }
-        return referencePeak;
+        return referenceKey != KeyOf(d) || (d.job.curves && !referenceCurves);
+    }
+
+    void ComputeReference(const Plan::Data &d, Checkpoint &checkpoint) {
+        ReferenceKey key = KeyOf(d);
+        referenceKey.reset();
+        referenceCurves.reset();
+        IntensityImage reference;
+        ImagerFor(d.grid).Compute(key.system, d.job.light, reference, checkpoint);
+        referencePeak = reference.maximum;
+        if (d.job.curves) {
+            checkpoint.Begin(kCurvesUnits);
+            referenceCurves = MeasureCurves(reference, d.pixelScale, d.job.light, d.job.system.wavelength, checkpoint);
+            checkpoint.End();
+        }
+        referenceKey = std::move(key);
     }
 
     Result Compute(Plan::Data &d, const Control &control);
@@ -126,19 +153,27 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
     const Job &job = d.job;
     const double fields = FarFields(job.light);
     const double panels = static_cast<double>(d.panels.size());
-    const bool reference = job.metrics && !(referenceKey && referenceKey->grid == d.grid);
-    Checkpoint checkpoint(control, panels * fields + (reference ? fields : 0) +
-                                       (job.metrics ? panels * kMetricsUnits : 0));
+    const bool reference = NeedsReference(d);
+    const auto focusPanels = static_cast<double>(std::count_if(
+        d.panels.begin(), d.panels.end(), [](const PanelFocus &panel) { return panel.role == Role::Focus; }));
+    const double curves = job.curves ? kCurvesUnits : 0;
+    Checkpoint checkpoint(control, panels * fields + (reference ? fields + curves : 0) +
+                                       (job.metrics ? panels * kMetricsUnits : 0) + focusPanels * curves);
     Imager &images = ImagerFor(d.grid);
-    const double referencePeak = job.metrics ? ReferencePeak(d, checkpoint) : 0;
+    if (reference) {
+        ComputeReference(d, checkpoint);
+    }
     Result result;
     for (const PanelFocus &focus : d.panels) {
         OpticalSystem system = job.system;
         system.aberrations.focus = focus.waves;
         images.Compute(system, job.light, image, checkpoint);
+        const bool ownField = focus.role == Role::Focus && d.focusView;
+        const PanelView &view = ownField ? *d.focusView : d.view;
         Panel panel;
-        MakePanel(image, d.view, job.display, job.keepIntensities ? Keep::Intensities : Keep::GreyLevels, panel);
-        PanelResult rendered{focus, d.view.side, std::move(panel.grey), std::move(panel.values), std::nullopt};
+        MakePanel(image, view, job.display, job.keepIntensities ? Keep::Intensities : Keep::GreyLevels, panel);
+        PanelResult rendered{focus, view.side, std::move(panel.grey), std::move(panel.values), std::nullopt,
+                             std::nullopt, ownField ? d.focusWidth : d.width};
         if (job.metrics) {
             checkpoint.Begin(kMetricsUnits);
             const FineField fine = images.FineFieldOf(system, job.light);
@@ -146,7 +181,15 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
                 Measure(image, referencePeak, d.pixelScale, job.encircledRadii, checkpoint, &fine, &scratch);
             checkpoint.End();
         }
+        if (job.curves && focus.role == Role::Focus) {
+            checkpoint.Begin(kCurvesUnits);
+            rendered.curves = MeasureCurves(image, d.pixelScale, job.light, job.system.wavelength, checkpoint);
+            checkpoint.End();
+        }
         result.panels.push_back(std::move(rendered));
+    }
+    if (job.curves) {
+        result.reference = referenceCurves;
     }
     result.job = std::move(d.job);
     result.grid = d.grid;
@@ -167,6 +210,16 @@ Result Engine::Compute(Plan &&plan, const Control &control) {
     } catch (const std::bad_alloc &) {
         throw OutOfMemoryError();
     }
+}
+
+std::string FieldText(double width) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, width, std::chars_format::fixed, 1).ptr;
+    return "field " + std::string(text, end) + " λ/D";
+}
+
+std::string DefocusCaption(const PanelResult &panel, const Result &result) {
+    return panel.width == result.width ? panel.focus.defocus : panel.focus.defocus + ", " + FieldText(panel.width);
 }
 
 Result Compute(Plan &&plan, const Control &control) {

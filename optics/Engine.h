@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "Control.h"
+#include "Curves.h"
 #include "Display.h"
 #include "Job.h"
 #include "Metrics.h"
@@ -41,6 +42,7 @@ class Plan {
     const PanelView &View() const;
     double PixelScale() const; // lambda/D per grid pixel at the reference wavelength
     double Width() const;      // lambda/D each panel shows
+    double FocusWidth() const; // lambda/D the focus panel shows: Width() unless the job gives it a field
     const std::vector<std::string> &Warnings() const; // sampling and field, for the user
     bool Empty() const;        // true once computed (moved from)
 
@@ -63,6 +65,8 @@ struct PanelResult {
     std::vector<std::uint8_t> grey;  // side x side, row-major, top row first
     std::vector<double> intensities; // side x side, row-major, bottom row first; empty unless the job keeps them
     std::optional<Metrics> metrics;
+    std::optional<Curves> curves; // the focus panel's, when the job asks for curves
+    double width = 0;             // lambda/D the panel shows
 
     // Picture pixel (x, y): x right, y down from the top-left corner.
     std::uint8_t GreyAt(std::int32_t x, std::int32_t y) const { return grey[static_cast<std::size_t>(y) * side + x]; }
@@ -79,12 +83,20 @@ struct Result {
     double width = 0;
     std::vector<std::string> warnings;
     std::vector<PanelResult> panels;
+    std::optional<Curves> reference; // the perfect aperture's curves (same pupil and light), with the panels'
 
     bool IsSheet() const { return job.panels.IsSheet(); }
 };
 
+// "field 51.2 λ/D": the width a panel shows, to a tenth of lambda/D.
+std::string FieldText(double width);
+// The second line of a panel's label: its defocus ("-8 waves, -1.014 mm"),
+// and its field where it differs from the sheet's (a zoomed focus panel).
+std::string DefocusCaption(const PanelResult &panel, const Result &result);
+
 // Computes plans, one at a time, keeping its threads, buffers and the
-// reference far fields of the Strehl ratio (per light and grid) between them.
+// reference far fields of the Strehl ratio and the curves (per pupil, light
+// and grid) between them.
 class Engine {
   public:
     // threads 0: DIFFRASCOPE_THREADS, else every core (at most 64).

@@ -117,6 +117,12 @@ void CheckLayout(const Job &job) {
             Check(kFieldLimit, *job.field);
         }
     }
+    if (job.focusField) {
+        if (job.panels.kind != Panels::Kind::StarTest) {
+            throw ParameterError(kFocusFieldLimit.parameter, "only a star test has a focus panel of its own field");
+        }
+        Check(kFocusFieldLimit, *job.focusField);
+    }
     Check(kDecadesLimit, job.display.decades);
     CheckCount(kRadiusLimit.parameter, job.encircledRadii.size(), kMaxRadii, "radii");
     for (double radius : job.encircledRadii) {

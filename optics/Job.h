@@ -34,8 +34,10 @@ struct Job {
     std::optional<std::int32_t> grid; // Crop and Full: else the window's 512; Panels: else the smallest that serves
     std::int32_t side = kDefaultPanelSide; // Panels: pixels along each side of a panel
     std::optional<double> field;           // Panels: lambda/D a panel shows; else the largest blur disc with a margin
+    std::optional<double> focusField;      // star test: lambda/D its focus panel shows; else the sheet's field
     DisplayScale display;
     bool metrics = false;
+    bool curves = false; // the focus panel's encircled energy and MTF, with the perfect aperture's
     std::vector<double> encircledRadii; // lambda/D, measured beyond the Airy dark rings
     bool keepIntensities = false;       // each panel's normalised intensities besides its grey levels
     std::int32_t threads = 0;           // 0: DIFFRASCOPE_THREADS, else every core (at most 64)

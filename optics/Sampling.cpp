@@ -145,6 +145,10 @@ std::vector<std::string> SamplingNeeds::Warnings(std::int32_t n) const {
     return warnings;
 }
 
+std::int32_t BinOfField(double width, std::int32_t side, double pixelScale) {
+    return std::max(1, static_cast<std::int32_t>(std::ceil(width / (side * pixelScale) - 1e-9)));
+}
+
 FieldPlan PlanPanels(const SamplingNeeds &needs, const FieldRequest &request) {
     FieldPlan plan;
     const double reference = needs.Reference();
@@ -152,7 +156,7 @@ FieldPlan PlanPanels(const SamplingNeeds &needs, const FieldRequest &request) {
     const double wanted = request.width ? *request.width
                                         : 2 * (kBlurMargin * 2 * needs.Slope() + kRingsMargin * needs.Longest() / reference);
     const std::int32_t side = request.side;
-    std::int32_t bin = std::max(1, static_cast<std::int32_t>(std::ceil(wanted / (side * plan.pixelScale) - 1e-9)));
+    std::int32_t bin = BinOfField(wanted, side, plan.pixelScale);
     if (request.grid) {
         if (*request.grid < side) {
             throw ParameterError("panel", "a panel of " + std::to_string(side) + " pixels is larger than the grid of " +
@@ -172,6 +176,16 @@ FieldPlan PlanPanels(const SamplingNeeds &needs, const FieldRequest &request) {
         plan.warnings.push_back("the field of " + Fixed(wanted, 1) + " λ/D does not fit the " +
                                 std::to_string(plan.grid) + " grid; the panels show " + Fixed(plan.width, 1) +
                                 " λ/D");
+    }
+    if (request.focusWidth) {
+        const std::int32_t focusBin = std::min(BinOfField(*request.focusWidth, side, plan.pixelScale), plan.grid / side);
+        plan.focusView = CentredView(plan.grid, side, focusBin);
+        plan.focusWidth = side * focusBin * plan.pixelScale;
+        if (plan.focusWidth < *request.focusWidth * (1 - 1e-9)) {
+            plan.warnings.push_back("the focus field of " + Fixed(*request.focusWidth, 1) + " λ/D does not fit the " +
+                                    std::to_string(plan.grid) + " grid; the focus panel shows " +
+                                    Fixed(plan.focusWidth, 1) + " λ/D");
+        }
     }
     return plan;
 }

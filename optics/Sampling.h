@@ -65,6 +65,7 @@ struct FieldRequest {
     std::optional<std::int32_t> grid; // else the smallest that samples the pupils and holds the field
     std::int32_t side = 256;          // panel pixels
     std::optional<double> width;      // lambda/D; else the largest blur disc with a margin
+    std::optional<double> focusWidth; // lambda/D the focus panel shows, when it has a field of its own
 };
 
 struct FieldPlan {
@@ -72,8 +73,14 @@ struct FieldPlan {
     PanelView view;
     double pixelScale = 0; // lambda/D per grid pixel, at the reference wavelength
     double width = 0;      // lambda/D the panels show: side x bin x pixelScale
+    std::optional<PanelView> focusView; // the focus panel's own, with FieldRequest::focusWidth
+    double focusWidth = 0;
     std::vector<std::string> warnings;
 };
+
+// Grid pixels along each side of a panel pixel for a panel of `side` pixels
+// to show at least `width` lambda/D; at least 1.
+std::int32_t BinOfField(double width, std::int32_t side, double pixelScale);
 
 // Panels that show the largest blur disc with a margin (a fifth of its
 // radius, and eight lambda/D of the longest wavelength for the rings beyond

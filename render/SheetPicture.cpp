@@ -47,7 +47,7 @@ void CopyPanel(QImage &picture, const optics::PanelResult &panel, QPoint at) {
 }
 
 // The label's two lines drawn in a colour picture, then copied as grey into the sheet.
-void DrawLabel(QImage &sheet, const QRect &box, const optics::PanelFocus &label) {
+void DrawLabel(QImage &sheet, const QRect &box, const optics::PanelFocus &label, const QString &caption) {
     QImage text(box.size(), QImage::Format_RGB32);
     text.fill(QColor(kBackground, kBackground, kBackground));
     {
@@ -60,8 +60,7 @@ void DrawLabel(QImage &sheet, const QRect &box, const optics::PanelFocus &label)
         const int half = lines.height() / 2;
         painter.drawText(QRect(0, 0, lines.width(), half), Qt::AlignHCenter | Qt::AlignBottom,
                          QString::fromUtf8(optics::RoleName(label.role)));
-        painter.drawText(QRect(0, half, lines.width(), half), Qt::AlignHCenter | Qt::AlignTop,
-                         QString::fromStdString(label.defocus));
+        painter.drawText(QRect(0, half, lines.width(), half), Qt::AlignHCenter | Qt::AlignTop, caption);
     }
     for (int y = 0; y < box.height(); ++y) {
         const auto *from = reinterpret_cast<const QRgb *>(text.constScanLine(y));
@@ -98,7 +97,8 @@ QImage SheetPicture(const optics::Result &result) {
         const QPoint at(kGap + (k % columns) * cellWidth, kGap + (k / columns) * cellHeight);
         const optics::PanelResult &panel = result.panels[static_cast<std::size_t>(k)];
         CopyPanel(sheet, panel, at);
-        DrawLabel(sheet, QRect(at.x(), at.y() + side, side, kLabelHeight), panel.focus);
+        DrawLabel(sheet, QRect(at.x(), at.y() + side, side, kLabelHeight), panel.focus,
+                  QString::fromStdString(optics::DefocusCaption(panel, result)));
     }
     return sheet;
 }

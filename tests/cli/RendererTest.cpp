@@ -242,6 +242,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadValue("through-focus", "1:-1:1", "does not reach"), BadValue("through-focus", "-1:1", "FROM:TO:STEP"),
         BadValue("panel", "16", "32 to 2048"), Bad({"--panel", "512", "--grid", "256"}, "--panel", "larger than --grid"),
         BadValue("field", "0", "more than 0"), Bad({"--view", "full", "--startest", "4"}, "--view", "together"),
+        BadValue("focus-field", "20", "needs --startest"),
+        Bad({"--startest", "8", "--focus-field", "0"}, "--focus-field", "more than 0"),
         BadValue("display", "linear", "amplitude or log"), BadValue("decades", "4", "--display log"),
         Bad({"--display", "log", "--decades", "11"}, "--decades", "1 to 10"),
         BadValue("ee-radii", "1", "needs --metrics"), Bad({"--metrics", "m.json", "--ee-radii", "0"}, "--ee-radii", "more than 0"),

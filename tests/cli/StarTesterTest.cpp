@@ -79,6 +79,23 @@ TEST_F(StarTester, EveryPanelOfASheetIsTheSingleImageOfItsFocus) {
     EXPECT_TRUE(panels[2].toObject()["label"].toString().startsWith("extrafocal"));
 }
 
+TEST_F(StarTester, ZoomedFocusPanelIsTheSingleImageOfItsOwnFieldOnTheSheetsGrid) {
+    const QStringList optics{"--spherical", "0.25", "--obstruction", "33", "--panel", "128"};
+    const Outcome sheet = Run(optics + QStringList{"--startest", "8", "--focus-field", "20", "--output", "sheet.pgm",
+                                                   "--metrics", "m.json"});
+    ASSERT_EQ(sheet.exitCode, 0) << sheet.err.toStdString();
+    const QString grid = QString::number(Json(ReadFile(Path("m.json")))["grid"].toInt());
+    const QImage picture(Path("sheet.pgm"));
+    // 20 lambda/D on 128 panel pixels: one grid pixel each, as --field 20 draws a single image.
+    const Outcome single = Run(optics + QStringList{"--grid", grid, "--field", "20", "--output", "-"});
+    ASSERT_EQ(single.exitCode, 0) << single.err.toStdString();
+    EXPECT_EQ(picture.copy(kSheetGap + (128 + kSheetGap), kSheetGap, 128, 128), QImage::fromData(single.out, "PGM"));
+    const Outcome unzoomed = Run(optics + QStringList{"--startest", "8", "--output", "plain.pgm"});
+    ASSERT_EQ(unzoomed.exitCode, 0);
+    EXPECT_NE(picture.copy(kSheetGap + (128 + kSheetGap), kSheetGap, 128, 128),
+              QImage(Path("plain.pgm")).copy(kSheetGap + (128 + kSheetGap), kSheetGap, 128, 128));
+}
+
 TEST_F(StarTester, ThroughFocusDrawsEveryFocusFromFromToToInRowsOfAtMostEight) {
     const Outcome outcome = Run({"--through-focus", "-1:1:0.25", "--panel", "64", "--output", "strip.png"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();

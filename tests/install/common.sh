@@ -3,19 +3,27 @@
 . "$(dirname "${BASH_SOURCE[0]}")/../support/shell.sh"
 
 readonly app_id=org.diffrascope.Diffrascope
+readonly lab_id=org.diffrascope.DiffrascopeLab
+readonly app_ids=("$app_id" "$lab_id")
 
 # The files every install holds, relative to the prefix.
 installed_files() {
   cat <<LIST
 bin/Diffrascope
+bin/diffrascope-lab
 bin/diffrascope-render
 share/applications/$app_id.desktop
+share/applications/$lab_id.desktop
 share/doc/diffrascope/copyright
 share/icons/hicolor/256x256/apps/$app_id.png
+share/icons/hicolor/256x256/apps/$lab_id.png
 share/icons/hicolor/32x32/apps/$app_id.png
+share/icons/hicolor/32x32/apps/$lab_id.png
 share/man/man1/Diffrascope.1.gz
+share/man/man1/diffrascope-lab.1.gz
 share/man/man1/diffrascope-render.1.gz
 share/metainfo/$app_id.metainfo.xml
+share/metainfo/$lab_id.metainfo.xml
 LIST
 }
 

@@ -3,10 +3,10 @@
 # root with dpkg -x it holds the installed files (the copyright file and the
 # compressed manual pages among them), owned by root, with stripped programs
 # that run; its control fields name the package, the version and the section,
-# and its Depends list Qt 6 and the two font packages, every one of them a
-# package this system knows. Beside it, python3-diffrascope_VERSION_<arch>.deb
-# holds the Python package, which imports from its unpacked tree, and depends
-# on Python, numpy and Qt.
+# and its Depends list Qt 6 (Charts for the lab) and the two font packages,
+# every one of them a package this system knows. Beside it,
+# python3-diffrascope_VERSION_<arch>.deb holds the Python package, which
+# imports from its unpacked tree, and depends on Python, numpy and Qt.
 # Usage: debian_package.sh SOURCE_DIR PACKAGE_BUILD_DIR VERSION
 set -euo pipefail
 usage='usage: debian_package.sh SOURCE_DIR PACKAGE_BUILD_DIR VERSION'
@@ -20,7 +20,7 @@ need_tools dpkg dpkg-deb dpkg-shlibdeps cpack readelf file identify
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 root=$work/root
-readonly needed_packages=(libqt6core6 libqt6gui6 libqt6widgets6 fonts-ipafont-gothic fonts-urw-base35)
+readonly needed_packages=(libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 fonts-ipafont-gothic fonts-urw-base35)
 
 build_package() {
   "$source_dir/scripts/package" "$package_build" >"$work/package.log" 2>&1 ||
@@ -91,6 +91,8 @@ unpacked_tree_holds_the_programs_and_their_files() {
     fail "the packaged renderer does not say $version"
   (cd "$work" && "$root/usr/bin/diffrascope-render" --focus 1.5 --output star.png) || fail "the packaged renderer failed"
   [[ $(identify -format '%w %h' "$work/star.png") == '256 256' ]] || fail "star.png is not 256 x 256"
+  QT_QPA_PLATFORM=offscreen "$root/usr/bin/diffrascope-lab" --version | grep -qx "diffrascope-lab $version" ||
+    fail "the packaged lab does not say $version"
 }
 
 build_package

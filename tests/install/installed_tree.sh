@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `cmake --install` into a scratch prefix puts the two programs, the desktop
-# entry, the icon in two sizes, the AppStream metainfo, the two manual pages
+# `cmake --install` into a scratch prefix puts the three programs, the desktop
+# entries of the two windows (Diffrascope and Diffrascope Lab), their icons in
+# two sizes, their AppStream metainfo, the three manual pages
 # and the copyright file where the desktop, man and dpkg find them; the
 # freedesktop and AppStream validators accept them, the manuals are compressed
 # as Debian ships them and render without warnings, the renderer's documents
@@ -22,8 +23,6 @@ need_tools desktop-file-validate appstreamcli groff man gzip file readelf ldd id
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
-entry=$prefix/share/applications/$app_id.desktop
-metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
 renderer=$prefix/bin/diffrascope-render
 
 install_tree() {
@@ -35,7 +34,7 @@ install_tree() {
     expect_exactly_the_installed_files "$prefix"
   fi
   local program
-  for program in Diffrascope diffrascope-render; do
+  for program in Diffrascope diffrascope-lab diffrascope-render; do
     [[ -x $prefix/bin/$program ]] || fail "$program is not executable"
   done
 }
@@ -57,30 +56,32 @@ programs_need_nothing_from_the_build() {
   done
 }
 
+# desktop_entry_is_valid_and_complete ID NAME PROGRAM
 desktop_entry_is_valid_and_complete() {
+  local entry=$prefix/share/applications/$1.desktop name=$2 program=$3
   desktop-file-validate "$entry" >"$work/entry.log" 2>&1 || fail "desktop-file-validate: $(cat "$work/entry.log")"
   # Hints are advice; errors and warnings are faults.
   if grep -E 'error:|warning:' "$work/entry.log"; then
-    fail "desktop-file-validate complains"
+    fail "desktop-file-validate complains about $1"
   fi
-  [[ $(entry_value "$entry" Name) == Diffrascope ]] || fail "Name is not Diffrascope"
-  [[ -n $(entry_value "$entry" Comment) ]] || fail "no English Comment"
-  entry_value "$entry" 'Comment\[ja\]' | grep -qP '[\x{3040}-\x{30FF}\x{4E00}-\x{9FFF}]' || fail "no Japanese Comment[ja]"
+  [[ $(entry_value "$entry" Name) == "$name" ]] || fail "Name is not $name"
+  [[ -n $(entry_value "$entry" Comment) ]] || fail "no English Comment in $1"
+  entry_value "$entry" 'Comment\[ja\]' | grep -qP '[\x{3040}-\x{30FF}\x{4E00}-\x{9FFF}]' || fail "no Japanese Comment[ja] in $1"
   [[ $(entry_value "$entry" Categories) == 'Education;Science;Astronomy;' ]] || fail "Categories are not Education;Science;Astronomy;"
   local icon command
   icon=$(entry_value "$entry" Icon)
   [[ -f $prefix/share/icons/hicolor/32x32/apps/$icon.png && -f $prefix/share/icons/hicolor/256x256/apps/$icon.png ]] ||
     fail "Icon=$icon is not in the installed hicolor theme"
   command=$(entry_value "$entry" Exec)
-  [[ $(PATH=$prefix/bin command -v "${command%% *}") == "$prefix/bin/Diffrascope" ]] ||
-    fail "Exec=$command does not name the installed program"
+  [[ $(PATH=$prefix/bin command -v "${command%% *}") == "$prefix/bin/$program" ]] ||
+    fail "Exec=$command does not name the installed $program"
 }
 
 # Each size: RGBA of 8 bits a channel, a pale-green centre, black corners, red letters.
 icons_show_the_star() {
-  local side icon
-  for side in 32 256; do
-    icon=$prefix/share/icons/hicolor/${side}x${side}/apps/$app_id.png
+  local side icon id
+  for id in "${app_ids[@]}"; do for side in 32 256; do
+    icon=$prefix/share/icons/hicolor/${side}x${side}/apps/$id.png
     [[ $(identify -format '%w %h %[channels] %z' "$icon") == "$side $side srgba 8" ]] ||
       fail "$icon is not a $side x $side RGBA picture"
     [[ $(convert "$icon" -format '%[fx:(p{w/2-1,h/2-1}.g > 0.9 && p{w/2-1,h/2-1}.r < p{w/2-1,h/2-1}.g && p{w/2-1,h/2-1}.b < p{w/2-1,h/2-1}.g) ? 1 : 0]' info:) == 1 ]] ||
@@ -89,19 +90,23 @@ icons_show_the_star() {
       fail "the corner of $icon is not opaque black"
     [[ $(convert "$icon" -fx 'r > 0.6 && g < 0.3 ? 1 : 0' -format '%[fx:mean > 0.02 ? 1 : 0]' info:) == 1 ]] ||
       fail "$icon has no red lettering"
-  done
+  done; done
 }
 
 metainfo_is_valid_and_launches_the_entry() {
-  appstreamcli validate --no-net "$metainfo" >"$work/metainfo.log" 2>&1 ||
-    fail "appstreamcli validate: $(cat "$work/metainfo.log")"
   appstreamcli validate-tree --no-net "$prefix" >"$work/tree.log" 2>&1 ||
     fail "appstreamcli validate-tree: $(cat "$work/tree.log")"
-  grep -qF "<id>$app_id</id>" "$metainfo" || fail "the metainfo id is not $app_id"
-  grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
-  local launchable
-  launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
-  [[ -f $prefix/share/applications/$launchable ]] || fail "the metainfo launches '$launchable', which is not installed"
+  local id metainfo launchable
+  for id in "${app_ids[@]}"; do
+    metainfo=$prefix/share/metainfo/$id.metainfo.xml
+    appstreamcli validate --no-net "$metainfo" >"$work/metainfo.log" 2>&1 ||
+      fail "appstreamcli validate $id: $(cat "$work/metainfo.log")"
+    grep -qF "<id>$id</id>" "$metainfo" || fail "the metainfo id is not $id"
+    grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
+    launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
+    [[ $launchable == "$id.desktop" && -f $prefix/share/applications/$launchable ]] ||
+      fail "the metainfo of $id launches '$launchable', which is not its installed entry"
+  done
 }
 
 # Each page: compressed as gzip -9n does (as Debian ships it), its header naming
@@ -133,8 +138,11 @@ manuals_are_compressed_and_render_cleanly() {
 # MIT in the metainfo; the copyright file in Debian's machine-readable form with
 # the terms of LICENSE after its last "License: Expat", indented, " ." an empty line.
 licence_is_mit_throughout() {
-  local copyright=$prefix/share/doc/diffrascope/copyright
-  grep -qF '<project_license>MIT</project_license>' "$metainfo" || fail "the metainfo's licence is not MIT"
+  local copyright=$prefix/share/doc/diffrascope/copyright id
+  for id in "${app_ids[@]}"; do
+    grep -qF '<project_license>MIT</project_license>' "$prefix/share/metainfo/$id.metainfo.xml" ||
+      fail "the metainfo's licence of $id is not MIT"
+  done
   grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" &&
     grep -qx 'Files: \*' "$copyright" || fail "the copyright file is not in Debian's machine-readable form"
   awk '/^License: Expat$/ { terms = ""; next } { terms = terms $0 "\n" } END { printf "%s", terms }' "$copyright" |
@@ -150,7 +158,8 @@ installed_renderer_draws_the_star_image() {
 
 install_tree
 programs_need_nothing_from_the_build
-desktop_entry_is_valid_and_complete
+desktop_entry_is_valid_and_complete "$app_id" Diffrascope Diffrascope
+desktop_entry_is_valid_and_complete "$lab_id" 'Diffrascope Lab' diffrascope-lab
 icons_show_the_star
 metainfo_is_valid_and_launches_the_entry
 manuals_are_compressed_and_render_cleanly

@@ -2,7 +2,8 @@
 // concentric dark and bright rings on black) crossed by a short line of red
 // italic capitals. Every length is drawn for 32 x 32 and scaled with the side,
 // so each size shows the same picture.
-// Usage: MakeIcon OUTPUT.png [SIDE]   (SIDE 16 to 1024 pixels, default 32)
+// Usage: MakeIcon OUTPUT.png [SIDE [LETTERING]]   (SIDE 16 to 1024 pixels,
+// default 32; LETTERING "STAR", Diffrascope Lab's variant "LAB")
 // resources/MAINICON.png is the 32 x 32 rendition and packaging/icons/ holds
 // the larger one; run it again only to change the picture.
 
@@ -78,7 +79,7 @@ QImage DrawStar(const Geometry &g) {
     return icon;
 }
 
-void DrawLettering(QImage &icon, const Geometry &g) {
+void DrawLettering(QImage &icon, const Geometry &g, const QString &lettering) {
     const int letterPixels = static_cast<int>(std::lround(kLetterPixels * g.scale));
     const int letterTop = static_cast<int>(std::lround(kLetterTop * g.scale));
     QPainter painter(&icon);
@@ -90,7 +91,7 @@ void DrawLettering(QImage &icon, const Geometry &g) {
     painter.setFont(font);
     painter.setPen(QColor(kLetterRed));
     painter.drawText(QRect(0, letterTop, g.side, g.side - letterTop), Qt::AlignHCenter | Qt::AlignTop,
-                     QString::fromUtf8(kLettering));
+                     lettering);
 }
 
 // The side given on the command line, when it is a whole number in range.
@@ -110,14 +111,15 @@ std::optional<int> ReadSide(const char *text) {
 
 int main(int argc, char *argv[]) {
     QGuiApplication application(argc, argv);
-    const std::optional<int> side = argc == 3 ? ReadSide(argv[2]) : std::optional<int>(kDesignSide);
-    if (argc < 2 || argc > 3 || !side) {
-        QTextStream(stderr) << "usage: MakeIcon OUTPUT.png [SIDE]   (SIDE " << kMinSide << " to " << kMaxSide
-                            << " pixels, default " << kDesignSide << ")\n";
+    const std::optional<int> side = argc >= 3 ? ReadSide(argv[2]) : std::optional<int>(kDesignSide);
+    if (argc < 2 || argc > 4 || !side) {
+        QTextStream(stderr) << "usage: MakeIcon OUTPUT.png [SIDE [LETTERING]]   (SIDE " << kMinSide << " to "
+                            << kMaxSide << " pixels, default " << kDesignSide << "; LETTERING default "
+                            << kLettering << ")\n";
         return 2;
     }
     const Geometry geometry{*side, static_cast<double>(*side) / kDesignSide};
     QImage icon = DrawStar(geometry);
-    DrawLettering(icon, geometry);
+    DrawLettering(icon, geometry, argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString::fromUtf8(kLettering));
     return icon.save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "OpticsError.h"
 #include "PupilSampler.h"
 #include "Units.h"
+#include "WavefrontMap.h"
 
 namespace diffrascope::optics {
 namespace {
@@ -19,6 +20,8 @@ constexpr double kBlurMargin = 1.2;   // the field's radius over the blur disc's
 constexpr double kRingsMargin = 8;    // λ/D of the longest wavelength, for the rings beyond the edge
 constexpr std::int32_t kAnyGrid = 64; // a sampler's grid for evaluating the wavefront alone
 constexpr double kVaneSteps = 1;      // a vane at least this many grid steps wide
+constexpr std::int32_t kZoneSamples = 24; // radii either side of a zone's middle, an eighth of its width apart
+constexpr double kZoneSpacing = 0.125;    // of the zone's width
 
 // Fixed-point text with a full stop whatever the locale.
 std::string Fixed(double value, int decimals) {
@@ -61,11 +64,30 @@ struct GradientSamples {
     }
 };
 
-GradientSamples SampleGradient(const OpticalSystem &system, const Checkpoint &checkpoint) {
-    OpticalSystem unfocused = system;
-    unfocused.aberrations.focus = 0;
-    const PupilSampler sampler(unfocused, kAnyGrid, system.wavelength);
+// The radii of the sampling circles: evenly over the annulus, and finely across every zone.
+std::vector<double> SampleRadii(const OpticalSystem &system) {
     const double inner = system.aperture.obstruction;
+    std::vector<double> radii;
+    for (std::int32_t r = 0; r <= kRadialSamples; ++r) {
+        radii.push_back(inner + (1 - inner) * r / kRadialSamples);
+    }
+    for (const Zone &zone : system.figure.zones) {
+        for (std::int32_t k = -kZoneSamples; k <= kZoneSamples; ++k) {
+            const double u = zone.radius + k * kZoneSpacing * zone.width;
+            if (u >= inner && u <= 1) {
+                radii.push_back(u);
+            }
+        }
+    }
+    return radii;
+}
+
+GradientSamples SampleGradient(const OpticalSystem &system, const Checkpoint &checkpoint) {
+    OpticalSystem smooth = system; // the analytic terms: roughness and a measured map come as samples
+    smooth.aberrations.focus = 0;
+    smooth.figure.roughness.rms = 0;
+    smooth.figure.measured = nullptr;
+    const PupilSampler sampler(smooth, kAnyGrid, system.wavelength);
     std::vector<double> cosines(kAngularSamples);
     std::vector<double> sines(kAngularSamples);
     for (std::int32_t t = 0; t < kAngularSamples; ++t) {
@@ -73,22 +95,30 @@ GradientSamples SampleGradient(const OpticalSystem &system, const Checkpoint &ch
         cosines[t] = std::cos(theta);
         sines[t] = std::sin(theta);
     }
-    // Without coma, astigmatism or Zernike terms the gradient is radial and one direction tells all.
-    const std::int32_t angles = system.aberrations.WindowTermsOnly() ? 1 : kAngularSamples;
+    // Without coma, astigmatism, Zernike terms or irregular errors the gradient is radial and one direction tells all.
+    const bool radial = system.aberrations.WindowTermsOnly() && system.figure.Radial();
+    const std::int32_t angles = radial ? 1 : kAngularSamples;
     GradientSamples samples;
-    for (std::int32_t r = 0; r <= kRadialSamples; ++r) {
+    auto add = [&](double x, double y, Vector2 g) {
+        samples.x.push_back(x);
+        samples.y.push_back(y);
+        samples.gx.push_back(g.x);
+        samples.gy.push_back(g.y);
+    };
+    for (double u : SampleRadii(system)) {
         checkpoint.ThrowIfStopped();
-        const double u = inner + (1 - inner) * r / kRadialSamples;
         for (std::int32_t t = 0; t < angles; ++t) {
             const double x = u * cosines[t];
             const double y = u * sines[t];
-            const Vector2 g = sampler.WavefrontGradient(x, y);
-            samples.x.push_back(x);
-            samples.y.push_back(y);
-            samples.gx.push_back(g.x);
-            samples.gy.push_back(g.y);
+            add(x, y, sampler.WavefrontGradient(x, y));
         }
     }
+    // Roughness and a measured map: the slope of their own sampled representation, with the smooth terms'.
+    for (const SlopeSample &irregular : IrregularSlopes(system)) {
+        const Vector2 g = sampler.WavefrontGradient(irregular.at.x, irregular.at.y);
+        add(irregular.at.x, irregular.at.y, {g.x + irregular.slope.x, g.y + irregular.slope.y});
+    }
+    checkpoint.ThrowIfStopped();
     return samples;
 }
 

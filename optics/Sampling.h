@@ -8,6 +8,11 @@
 // geometric blur disc, of radius twice that slope in lambda/D, inside the
 // picture: where one fails, so does the other. Slopes scale as 1/lambda and R
 // as 1/lambda too, so the bound is the same at every wavelength of a spectrum.
+// The slope is that of the whole wavefront: the analytic terms' gradient
+// (aberrations, turned edge, zones; finely across each zone), and for
+// roughness and a measured map the finite differences of their own sampling
+// on a square of up to 1025 x 1025 points (eight points to a cycle of the
+// roughness's highest frequency, or the map's own pixel spacing).
 
 #include <cstdint>
 #include <optional>
@@ -22,7 +27,8 @@
 namespace diffrascope::optics {
 
 // The steepest slope of the wavefront over the annulus, in waves per pupil
-// radius, at the reference wavelength; sampled on 49 circles of 360 points.
+// radius, at the reference wavelength; sampled on 49 circles of 360 points
+// (and more across the zones, and the irregular errors' own square sampling).
 double SteepestSlope(const OpticalSystem &system);
 
 // Radius of the geometric blur disc, in lambda/D at the reference wavelength.

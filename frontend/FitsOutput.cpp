@@ -86,6 +86,42 @@ std::string ZernikeText(const std::vector<optics::ZernikeTerm> &terms) {
     return text.empty() ? "none" : text;
 }
 
+std::string Number(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+// "RADIUS,HEIGHT,WIDTH;..." for each zone.
+std::string ZonesText(const std::vector<optics::Zone> &zones) {
+    std::string text;
+    for (const optics::Zone &zone : zones) {
+        text += (text.empty() ? "" : ";") + Number(zone.radius) + "," + Number(zone.height) + "," + Number(zone.width);
+    }
+    return text;
+}
+
+// The figure's errors, each family only where it is set: files without them keep their bytes.
+void FigureKeys(fitsfile *file, const optics::Figure &figure, int &status) {
+    if (figure.HasEdge()) {
+        Key(file, "TEDGE", figure.edge.depth, "turned edge at the rim, negative turned down [waves]", status);
+        Key(file, "TEDGEST", figure.edge.start, "radius where the edge turns [fraction of the pupil radius]", status);
+    }
+    if (!figure.zones.empty()) {
+        Key(file, "ZONES", ZonesText(figure.zones), "zones RADIUS,HEIGHT[waves],WIDTH; ...", status);
+    }
+    if (figure.HasRoughness()) {
+        const optics::Roughness &roughness = figure.roughness;
+        Key(file, "ROUGHRMS", roughness.rms, "roughness RMS over the pupil [waves]", status);
+        Key(file, "ROUGHBND", std::to_string(roughness.from) + ":" + std::to_string(roughness.to),
+            "roughness's band [cycles per diameter]", status);
+        Key(file, "SEED", static_cast<long>(roughness.seed), "roughness's random seed", status);
+    }
+    if (figure.measured) {
+        Key(file, "WAVEFILE", figure.measured->Source(), "measured wavefront added", status);
+    }
+}
+
 std::string SpectrumText(const optics::Job &job) {
     if (job.light.lines.empty()) {
         char text[32];
@@ -110,6 +146,7 @@ void CommonKeys(fitsfile *file, const optics::Result &result, int &status) {
     Key(file, "SPIDERW", pupil.aperture.spider.width, "vane width [fraction of the diameter]", status);
     Key(file, "SPIDERA", pupil.aperture.spider.degrees, "first vane's angle from +x [deg]", status);
     Key(file, "ZERNIKE", ZernikeText(ab.zernike), "Noll index=waves RMS", status);
+    FigureKeys(file, pupil.figure, status);
     Key(file, "SPECTRUM", SpectrumText(result.job), "light: one wavelength, a range, visual or a file", status);
     Key(file, "GRIDSIZE", static_cast<long>(result.grid), "side of the computation grid [pixels]", status);
     Key(file, "BINNING", static_cast<long>(result.view.bin), "grid pixels per data pixel along each axis", status);
@@ -146,6 +183,26 @@ QString CfitsioError(int status) {
     return QStringLiteral("the FITS file could not be made (CFITSIO: %1)").arg(QString::fromLatin1(text));
 }
 
+// Where the map's pixels lie on the pupil, to every digit: the pixels fall on the grid points again when read back.
+constexpr int kExactDigits = -17; // CFITSIO: 17 significant digits, as a double needs
+void GeometryKeys(fitsfile *file, const optics::MapGeometry &geometry, int &status) {
+    fits_write_key_dbl(file, "PUPRAD", geometry.radius, kExactDigits, "pupil radius [pixels]", &status);
+    fits_write_key_dbl(file, "PUPCX", geometry.centreX + 1, kExactDigits, "pupil centre's column, from 1", &status);
+    fits_write_key_dbl(file, "PUPCY", geometry.centreY + 1, kExactDigits, "pupil centre's row, from 1", &status);
+}
+
+std::optional<FitsBytes> Finish(MemoryFits &fits, QString &error) {
+    if (fits.Status() != 0) {
+        error = CfitsioError(fits.Status());
+        return std::nullopt;
+    }
+    std::optional<FitsBytes> bytes = fits.Close();
+    if (!bytes) {
+        error = CfitsioError(fits.Status());
+    }
+    return bytes;
+}
+
 } // namespace
 
 QByteArray FitsBytes::View() const {
@@ -170,15 +227,29 @@ std::optional<FitsBytes> EncodeFits(const optics::Result &result, QString &error
             Key(fits.File(), "LABEL", panel.focus.Label(), "", status);
         }
     }
-    if (status != 0) {
-        error = CfitsioError(status);
-        return std::nullopt;
+    return Finish(fits, error);
+}
+
+std::optional<FitsBytes> EncodeWavefrontFits(const optics::Result &result, const optics::WavefrontMap &map,
+                                             QString &error) {
+    const std::size_t count = static_cast<std::size_t>(map.Width()) * static_cast<std::size_t>(map.Height());
+    MemoryFits fits(kHeaderBlocks * kFitsBlock + (count * sizeof(double) + kFitsBlock - 1) / kFitsBlock * kFitsBlock);
+    int &status = fits.Status();
+    long axes[2] = {map.Width(), map.Height()};
+    fits_create_img(fits.File(), DOUBLE_IMG, 2, axes, &status);
+    std::vector<double> values(count);
+    for (std::int32_t j = 0; j < map.Height(); ++j) {
+        for (std::int32_t i = 0; i < map.Width(); ++i) {
+            values[static_cast<std::size_t>(j) * map.Width() + i] = map.Value(i, j); // bottom row first
+        }
     }
-    std::optional<FitsBytes> bytes = fits.Close();
-    if (!bytes) {
-        error = CfitsioError(fits.Status());
-    }
-    return bytes;
+    fits_write_img(fits.File(), TDOUBLE, 1, static_cast<LONGLONG>(count), values.data(), &status);
+    CommonKeys(fits.File(), result, status);
+    Key(fits.File(), "DEFOCUS", result.panels[result.panels.size() / 2].focus.waves,
+        "defocus W020 included, positive extrafocal [waves]", status);
+    Key(fits.File(), "BUNIT", std::string("waves"), "of WAVELEN; NaN where no light passes", status);
+    GeometryKeys(fits.File(), map.Geometry(), status);
+    return Finish(fits, error);
 }
 
 } // namespace diffrascope::frontend

@@ -601,13 +601,19 @@ Problem Reader::ReadZones(std::vector<optics::Zone> &zones) {
         if (parts.size() != 3) {
             return Refused(name::kZone, text, QStringLiteral("is not RADIUS,HEIGHT,WIDTH"), accepted);
         }
-        const std::pair<const QString &, const Range &> fields[] = {
-            {parts[0], kZoneRadiusRange}, {parts[1], kZoneHeightRange}, {parts[2], kZoneWidthRange}};
-        double read[3] = {0, 0, 0};
+        struct Field {
+            const char *name;
+            const Range &range;
+        };
+        const Field fields[] = {{"RADIUS", kZoneRadiusRange}, {"HEIGHT", kZoneHeightRange}, {"WIDTH", kZoneWidthRange}};
+        double read[std::size(fields)] = {};
         for (std::size_t k = 0; k < std::size(fields); ++k) {
-            const auto value = Number(name::kZone, fields[k].first, fields[k].second, text);
+            const auto value = Number(name::kZone, parts[k], fields[k].range, text);
             if (std::holds_alternative<QString>(value)) {
-                return Refused(name::kZone, text, QStringLiteral("is out of range or not a number"), accepted);
+                return Refused(name::kZone, text,
+                               QStringLiteral("has no %1 from %2").arg(QLatin1String(fields[k].name),
+                                                                      QLatin1String(fields[k].range.text)),
+                               accepted);
             }
             read[k] = ToDouble(std::get<Decimal>(value));
         }

@@ -54,7 +54,7 @@ IntensityImage Imager::Compute(const OpticalSystem &system, const Spectrum &spec
     return image;
 }
 
-const RoughnessSurface *Imager::RoughnessOf(const OpticalSystem &system) {
+RoughnessSurface *Imager::RoughnessOf(const OpticalSystem &system) {
     if (!system.figure.HasRoughness()) {
         return nullptr;
     }
@@ -91,7 +91,7 @@ void Imager::White(const OpticalSystem &system, const Spectrum &spectrum, Intens
     }
     ResizeLarge(line_, count);
     std::fill(image.values.begin(), image.values.end(), 0.0);
-    const RoughnessSurface *roughness = RoughnessOf(system);
+    RoughnessSurface *roughness = RoughnessOf(system);
     for (const SpectralLine &line : spectrum.lines) {
         if (line.weight == 0) {
             continue;

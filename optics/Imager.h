@@ -57,7 +57,7 @@ class Imager {
   private:
     void White(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image, Checkpoint &checkpoint);
     // The system's roughness drawn and scaled for the grid, kept while systems share it; null without one.
-    const RoughnessSurface *RoughnessOf(const OpticalSystem &system);
+    RoughnessSurface *RoughnessOf(const OpticalSystem &system);
 
     FarField field_;
     std::vector<double> line_; // one wavelength's intensities, for white light

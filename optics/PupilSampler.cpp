@@ -33,7 +33,7 @@ PupilSampler::PupilSampler(const OpticalSystem &system, std::int32_t n, double w
     : PupilSampler(system, n, wavelength, nullptr) {}
 
 PupilSampler::PupilSampler(const OpticalSystem &system, std::int32_t n, double wavelength,
-                           const RoughnessSurface *roughness)
+                           RoughnessSurface *roughness)
     : n_(n), wavelength_(wavelength) {
     const Aberrations &ab = system.aberrations;
     // The optical path difference stays: waves scale as lambda_ref / lambda (exactly 1 at the reference).
@@ -89,7 +89,7 @@ PupilSampler::PupilSampler(const OpticalSystem &system, std::int32_t n, double w
 }
 
 // Roughness and the measured map at every grid point of the box, in waves at this wavelength.
-void PupilSampler::SampleIrregular(const OpticalSystem &system, const RoughnessSurface *roughness) {
+void PupilSampler::SampleIrregular(const OpticalSystem &system, RoughnessSurface *roughness) {
     const Figure &figure = system.figure;
     if (figure.Radial()) {
         return;
@@ -104,10 +104,10 @@ void PupilSampler::SampleIrregular(const OpticalSystem &system, const RoughnessS
         if (roughness == nullptr) {
             roughness = &own.emplace(system, n_);
         }
-        roughness->Modes().Evaluate(box.xs, box.ys, spans, irregular_);
+        const std::vector<double> &sum = roughness->OnBox(box, wavelength_);
         const double scale = roughness->Scale() * toWaves;
-        for (double &w : irregular_) {
-            w = w * scale;
+        for (std::size_t k = 0; k < irregular_.size(); ++k) {
+            irregular_[k] = sum[k] * scale;
         }
     }
     if (figure.measured) {

@@ -50,7 +50,7 @@ class PupilSampler {
     PupilSampler(const OpticalSystem &system, std::int32_t n, double wavelength);
     // The same with the system's roughness as drawn and scaled for this grid
     // already (Imager keeps it from one wavelength and one panel to the next).
-    PupilSampler(const OpticalSystem &system, std::int32_t n, double wavelength, const RoughnessSurface *roughness);
+    PupilSampler(const OpticalSystem &system, std::int32_t n, double wavelength, RoughnessSurface *roughness);
 
     std::int32_t GridSize() const { return n_; }
     double Wavelength() const { return wavelength_; }
@@ -89,7 +89,7 @@ class PupilSampler {
     double ExtraTerms(double x, double y, double u2) const;
     double FigureTerms(double u) const;
     double GridWavefront(std::int32_t a, std::int32_t b, double u) const;
-    void SampleIrregular(const OpticalSystem &system, const RoughnessSurface *roughness);
+    void SampleIrregular(const OpticalSystem &system, RoughnessSurface *roughness);
 
     std::int32_t n_;
     double wavelength_;

@@ -116,8 +116,7 @@ RoughnessSurface::RoughnessSurface(const OpticalSystem &system, std::int32_t n)
     const PupilSampler pupil(bare, n, system.wavelength);
     const BoxPoints box = pupil.Box();
     const std::size_t side = box.ys.size();
-    std::vector<double> raw(side * side, 0.0);
-    modes_.Evaluate(box.xs, box.ys, box.spans, raw);
+    const std::vector<double> &raw = OnBox(box, system.wavelength); // kept: the reference's pupil uses it next
     double sum = 0;
     std::int64_t lit = 0;
     for (std::size_t r = 0; r < side; ++r) {
@@ -143,6 +142,15 @@ RoughnessSurface::RoughnessSurface(const OpticalSystem &system, std::int32_t n)
     }
     const double rms = std::sqrt(squares / static_cast<double>(lit));
     scale_ = rms > 0 ? roughness_.rms / rms : 0;
+}
+
+const std::vector<double> &RoughnessSurface::OnBox(const BoxPoints &box, double wavelength) {
+    if (wavelength != boxWavelength_) {
+        box_.assign(box.ys.size() * box.ys.size(), 0.0);
+        modes_.Evaluate(box.xs, box.ys, box.spans, box_);
+        boxWavelength_ = wavelength;
+    }
+    return box_;
 }
 
 bool RoughnessSurface::Serves(const OpticalSystem &system, std::int32_t n) const {

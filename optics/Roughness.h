@@ -57,6 +57,10 @@ class RoughnessSurface {
 
     const RoughnessModes &Modes() const { return modes_; }
     double Scale() const { return scale_; } // waves at the reference per unit of the modes' sum
+    // The modes' sum at a pupil's box of grid points (PupilSampler::Box) at
+    // `wavelength`, kept for the next pupil of the same wavelength: the panels
+    // of a sheet differ in focus alone.
+    const std::vector<double> &OnBox(const BoxPoints &box, double wavelength);
     // True when made for this system's roughness, aperture and reference wavelength on this grid.
     bool Serves(const OpticalSystem &system, std::int32_t n) const;
 
@@ -67,6 +71,8 @@ class RoughnessSurface {
     std::int32_t n_;
     RoughnessModes modes_;
     double scale_ = 0;
+    double boxWavelength_ = 0; // of the box kept; 0 before the first
+    std::vector<double> box_;
 };
 
 } // namespace diffrascope::optics

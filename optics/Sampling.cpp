@@ -40,6 +40,13 @@ double GridForVanes(double width, double longest) {
     return kVaneSteps * longest / (2 * width * PupilRadius(1, 1)); // vane width in steps: width x 2R
 }
 
+// Roughness's highest frequency, TO cycles per diameter, has two grid steps
+// to a cycle when the pupil radius at the longest wavelength is TO steps; its
+// halo, TO lambda/D out, then lies within the picture's half-width.
+double GridForFrequency(std::int32_t frequency, double longest) {
+    return frequency == 0 ? 0 : frequency / PupilRadius(1, longest);
+}
+
 std::int32_t PowerOfTwoAtLeast(double size) {
     std::int32_t n = kSmallestGrid;
     while (n < size && n < kLargestGrid) {
@@ -98,14 +105,20 @@ GradientSamples SampleGradient(const OpticalSystem &system, const Checkpoint &ch
     // Without coma, astigmatism, Zernike terms or irregular errors the gradient is radial and one direction tells all.
     const bool radial = system.aberrations.WindowTermsOnly() && system.figure.Radial();
     const std::int32_t angles = radial ? 1 : kAngularSamples;
+    const std::vector<double> radii = SampleRadii(system);
+    const std::vector<SlopeSample> irregular = IrregularSlopes(system);
     GradientSamples samples;
+    const std::size_t count = radii.size() * static_cast<std::size_t>(angles) + irregular.size();
+    for (std::vector<double> *values : {&samples.x, &samples.y, &samples.gx, &samples.gy}) {
+        values->reserve(count);
+    }
     auto add = [&](double x, double y, Vector2 g) {
         samples.x.push_back(x);
         samples.y.push_back(y);
         samples.gx.push_back(g.x);
         samples.gy.push_back(g.y);
     };
-    for (double u : SampleRadii(system)) {
+    for (double u : radii) {
         checkpoint.ThrowIfStopped();
         for (std::int32_t t = 0; t < angles; ++t) {
             const double x = u * cosines[t];
@@ -114,9 +127,9 @@ GradientSamples SampleGradient(const OpticalSystem &system, const Checkpoint &ch
         }
     }
     // Roughness and a measured map: the slope of their own sampled representation, with the smooth terms'.
-    for (const SlopeSample &irregular : IrregularSlopes(system)) {
-        const Vector2 g = sampler.WavefrontGradient(irregular.at.x, irregular.at.y);
-        add(irregular.at.x, irregular.at.y, {g.x + irregular.slope.x, g.y + irregular.slope.y});
+    for (const SlopeSample &sample : irregular) {
+        const Vector2 g = sampler.WavefrontGradient(sample.at.x, sample.at.y);
+        add(sample.at.x, sample.at.y, {g.x + sample.slope.x, g.y + sample.slope.y});
     }
     checkpoint.ThrowIfStopped();
     return samples;
@@ -146,7 +159,9 @@ void SamplingNeeds::Settle(const OpticalSystem &system, const Spectrum &spectrum
     reference_ = system.wavelength;
     longest_ = spectrum.Longest(reference_);
     vaneWidth_ = system.aperture.spider.vanes > 0 ? system.aperture.spider.width : 0;
-    grid_ = std::max(GridForSlope(slope_, reference_), GridForVanes(vaneWidth_, longest_));
+    frequency_ = system.figure.HasRoughness() ? system.figure.roughness.to : 0;
+    grid_ = std::max({GridForSlope(slope_, reference_), GridForVanes(vaneWidth_, longest_),
+                      GridForFrequency(frequency_, longest_)});
 }
 
 std::optional<std::int32_t> SamplingNeeds::SmallestGrid() const {
@@ -172,6 +187,11 @@ std::vector<std::string> SamplingNeeds::Warnings(std::int32_t n) const {
         warnings.push_back("the " + std::to_string(n) + " grid draws the spider's vanes " + Fixed(steps, 2) +
                            " grid steps wide, less than one step; " + remedy);
     }
+    if (GridForFrequency(frequency_, longest_) > n) {
+        warnings.push_back("the " + std::to_string(n) + " grid samples the roughness's " + std::to_string(frequency_) +
+                           " cycles per diameter with fewer than two grid steps to a cycle, and its halo (" +
+                           std::to_string(frequency_) + " λ/D) lies beyond the picture; " + remedy);
+    }
     return warnings;
 }
 
@@ -179,8 +199,9 @@ FieldPlan PlanPanels(const SamplingNeeds &needs, const FieldRequest &request) {
     FieldPlan plan;
     const double reference = needs.Reference();
     plan.pixelScale = PixelScale(reference);
-    const double wanted = request.width ? *request.width
-                                        : 2 * (kBlurMargin * 2 * needs.Slope() + kRingsMargin * needs.Longest() / reference);
+    const double reach = std::max(kBlurMargin * 2 * needs.Slope(), needs.Halo()); // lambda/D from the axis
+    const double wanted =
+        request.width ? *request.width : 2 * (reach + kRingsMargin * needs.Longest() / reference);
     const std::int32_t side = request.side;
     std::int32_t bin = std::max(1, static_cast<std::int32_t>(std::ceil(wanted / (side * plan.pixelScale) - 1e-9)));
     if (request.grid) {

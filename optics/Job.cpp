@@ -90,8 +90,8 @@ void CheckFigure(const OpticalSystem &system) {
     }
     const Roughness &roughness = figure.roughness;
     Check(kRoughnessLimit, roughness.rms);
-    if (roughness.from < kMinRoughnessFrequency || roughness.to > kMaxRoughnessFrequency ||
-        roughness.from >= roughness.to) {
+    if (roughness.rms != 0 && (roughness.from < kMinRoughnessFrequency || roughness.to > kMaxRoughnessFrequency ||
+        roughness.from >= roughness.to)) {
         throw ParameterError(kRoughnessLimit.parameter,
                              "the band " + std::to_string(roughness.from) + ":" + std::to_string(roughness.to) +
                                  " is not FROM:TO with " + std::to_string(kMinRoughnessFrequency) +

@@ -108,7 +108,6 @@ struct Figure {
     bool HasRoughness() const { return roughness.rms != 0; }
     // Only terms of the pupil radius u: the wavefront stays symmetric about both axes.
     bool Radial() const { return !HasRoughness() && !measured; }
-    bool None() const { return !HasEdge() && zones.empty() && Radial(); }
     bool operator==(const Figure &) const = default;
 };
 

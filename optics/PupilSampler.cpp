@@ -127,14 +127,22 @@ void PupilSampler::SampleIrregular(const OpticalSystem &system, RoughnessSurface
 
 std::int32_t PupilSampler::Extent(std::int32_t b) const { return ColumnExtent(b, radius_, scale_); }
 
+double PupilSampler::PointX(std::int32_t a) const {
+    return (static_cast<double>(-a) / scale_.gridScale) * scale_.wavelengthFactor;
+}
+
+double PupilSampler::PointY(std::int32_t b) const {
+    return (static_cast<double>(b) / scale_.gridScale) * scale_.wavelengthFactor;
+}
+
 BoxPoints PupilSampler::Box() const {
     const std::int32_t side = 2 * radius_ + 1;
     BoxPoints box{std::vector<double>(static_cast<std::size_t>(side)), std::vector<double>(static_cast<std::size_t>(side)),
                   std::vector<ColumnSpan>(static_cast<std::size_t>(side))};
     for (std::int32_t k = 0; k < side; ++k) {
         const std::int32_t offset = k - radius_;
-        box.xs[k] = (static_cast<double>(-offset) / scale_.gridScale) * scale_.wavelengthFactor; // as At has them
-        box.ys[k] = (static_cast<double>(offset) / scale_.gridScale) * scale_.wavelengthFactor;
+        box.xs[k] = PointX(offset);
+        box.ys[k] = PointY(offset);
         const std::int32_t extent = Extent(offset);
         box.spans[k] = {radius_ - extent, radius_ + extent};
     }
@@ -243,15 +251,15 @@ bool PupilSampler::Lit(std::int32_t a, std::int32_t b) const {
     if (vanes_.empty()) {
         return true;
     }
-    const double x = (static_cast<double>(-a) / scale_.gridScale) * scale_.wavelengthFactor;
-    const double y = (static_cast<double>(b) / scale_.gridScale) * scale_.wavelengthFactor;
+    const double x = PointX(a);
+    const double y = PointY(b);
     return !Blocked(x, y, vaneHalfWidth_);
 }
 
 // The wavefront at a lit grid point of radius u, with every term but the window's own.
 double PupilSampler::GridWavefront(std::int32_t a, std::int32_t b, double u) const {
-    const double x = (static_cast<double>(-a) / scale_.gridScale) * scale_.wavelengthFactor;
-    const double y = (static_cast<double>(b) / scale_.gridScale) * scale_.wavelengthFactor;
+    const double x = PointX(a);
+    const double y = PointY(b);
     const double w = Wavefront(x, y, u * u);
     if (irregular_.empty()) {
         return w;
@@ -282,8 +290,8 @@ PupilSample PupilSampler::At(std::int32_t a, std::int32_t b) const {
         const PupilValue value = PhaseFactor(u, window_); // the window's pupil, operation for operation
         return {value.re, value.im, true};
     }
-    const double x = (static_cast<double>(-a) / scale_.gridScale) * scale_.wavelengthFactor;
-    const double y = (static_cast<double>(b) / scale_.gridScale) * scale_.wavelengthFactor;
+    const double x = PointX(a);
+    const double y = PointY(b);
     if (Blocked(x, y, vaneHalfWidth_)) {
         return {0, 0, false};
     }

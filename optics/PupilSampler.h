@@ -85,6 +85,8 @@ class PupilSampler {
     Vector2 WavefrontGradient(double x, double y) const;
 
   private:
+    double PointX(std::int32_t a) const; // the pupil point of grid row offset a: x = -a / R
+    double PointY(std::int32_t b) const; // of column offset b: y = b / R
     bool Blocked(double x, double y, double halfWidth) const;
     double ExtraTerms(double x, double y, double u2) const;
     double FigureTerms(double u) const;

@@ -211,7 +211,8 @@ void CheckMapCovers(const WavefrontMap &map, const OpticalSystem &system) {
             if (!std::isfinite(map.Value(i, j))) {
                 throw ParameterError("wavefront", "the map is not finite inside the aperture, at pixel (" +
                                                       std::to_string(i + 1) + ", " + std::to_string(j + 1) +
-                                                      ") counted from 1 as FITS counts");
+                                                      ") counted from 1 as FITS counts (the aperture is the "
+                                                      "obstruction's and the spider's, not the map's)");
             }
             ++inside;
         }

@@ -81,12 +81,11 @@ with tempfile.TemporaryDirectory() as folder:
         strehl = metrics(folder, "--wavefront", name, *GRID)["strehl"]
         check(abs(strehl - zernike) <= 0.002, f"{name}: Strehl {strehl}, --zernike gives {zernike}")
     # the picture shows which way the map runs: the same as --zernike, not as its mirror image
-    same = numpy.frombuffer(render(folder, "--wavefront", "coma.fits", *GRID, "--output", "-").stdout[-1024 * 1024:],
-                            numpy.uint8).astype(int)
-    reference = numpy.frombuffer(render(folder, "--zernike", "7=0.07,8=0.07", *GRID, "--output", "-").stdout[-1024 * 1024:],
-                                 numpy.uint8).astype(int)
-    flipped = numpy.frombuffer(render(folder, "--wavefront", "coma-flipped.fits", *GRID, "--output", "-").stdout[-1024 * 1024:],
-                               numpy.uint8).astype(int)
+    def grey(*arguments):  # the PGM's last 1024 x 1024 bytes
+        return numpy.frombuffer(render(folder, *arguments, *GRID, "--output", "-").stdout[-1024 * 1024:], numpy.uint8)
+
+    same, flipped = grey("--wavefront", "coma.fits").astype(int), grey("--wavefront", "coma-flipped.fits").astype(int)
+    reference = grey("--zernike", "7=0.07,8=0.07").astype(int)
     check(numpy.abs(same - reference).max() <= 2, f"the map's picture differs by {numpy.abs(same - reference).max()}")
     check(numpy.abs(flipped - reference).max() > 20, "a map upside down gives the same picture")
 
@@ -129,10 +128,10 @@ with tempfile.TemporaryDirectory() as folder:
             check(header.get(key) == value, f"{key} is {header.get(key)!r}, not {value!r}")
     with open(os.path.join(folder, "figure.json")) as file:
         parameters = json.load(file)["parameters"]
-    check(parameters.get("turned_edge") == {"depth_waves": -0.25, "start": 0.85}, f"{parameters.get('turned_edge')}")
-    check(len(parameters.get("zones", [])) == 2 and parameters["zones"][1]["width"] == 0.02, f"{parameters.get('zones')}")
-    check(parameters.get("roughness") == {"rms_waves": 0.02, "from_cycles_per_diameter": 5,
-                                          "to_cycles_per_diameter": 30, "seed": 42}, f"{parameters.get('roughness')}")
+    check({key: parameters.get(key) for key in ("turned_edge", "roughness", "wavefront_file")} ==
+          {"turned_edge": {"depth_waves": -0.25, "start": 0.85}, "wavefront_file": "coma.fits",
+           "roughness": {"rms_waves": 0.02, "from_cycles_per_diameter": 5, "to_cycles_per_diameter": 30, "seed": 42}}
+          and len(parameters.get("zones", [])) == 2, f"the JSON's parameters: {parameters}")
     # the written wavefront: waves, NaN outside the pupil, its centre and radius on the grid's
     with fits.open(os.path.join(folder, "pupil.fits")) as hdus:
         header, data = hdus[0].header, hdus[0].data

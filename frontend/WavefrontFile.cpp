@@ -15,8 +15,7 @@
 namespace diffrascope::frontend {
 namespace {
 
-constexpr int kPrimary = 1; // CFITSIO numbers HDUs from 1
-constexpr int kFirstExtension = 2;
+constexpr int kFirstExtension = 2; // CFITSIO numbers HDUs from 1, the primary first
 constexpr int kImageAxes = 2;
 
 // A FITS file open for reading that closes itself; status follows CFITSIO's convention.

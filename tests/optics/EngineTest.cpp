@@ -70,7 +70,7 @@ Job ThroughFocus(double from, double to, double step) {
 std::vector<SpectralLine> Lines(std::int32_t count) {
     std::vector<SpectralLine> lines;
     for (std::int32_t k = 0; k < count; ++k) {
-        lines.push_back({300 + k, 1});
+        lines.push_back({static_cast<double>(300 + k), 1});
     }
     return lines;
 }

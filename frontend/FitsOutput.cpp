@@ -102,6 +102,42 @@ std::string ZernikeText(const std::vector<optics::ZernikeTerm> &terms) {
     return text.empty() ? "none" : text;
 }
 
+std::string Number(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+// "RADIUS,HEIGHT,WIDTH;..." for each zone.
+std::string ZonesText(const std::vector<optics::Zone> &zones) {
+    std::string text;
+    for (const optics::Zone &zone : zones) {
+        text += (text.empty() ? "" : ";") + Number(zone.radius) + "," + Number(zone.height) + "," + Number(zone.width);
+    }
+    return text;
+}
+
+// The figure's errors, each family only where it is set: files without them keep their bytes.
+void FigureKeys(const optics::Figure &figure, std::vector<FitsKey> &keys) {
+    if (figure.HasEdge()) {
+        keys.push_back({"TEDGE", figure.edge.depth, "turned edge at the rim, negative turned down [waves]"});
+        keys.push_back({"TEDGEST", figure.edge.start, "radius where the edge turns [fraction of the pupil radius]"});
+    }
+    if (!figure.zones.empty()) {
+        keys.push_back({"ZONES", ZonesText(figure.zones), "zones RADIUS,HEIGHT[waves],WIDTH; ..."});
+    }
+    if (figure.HasRoughness()) {
+        const optics::Roughness &roughness = figure.roughness;
+        keys.push_back({"ROUGHRMS", roughness.rms, "roughness RMS over the pupil [waves]"});
+        keys.push_back({"ROUGHBND", std::to_string(roughness.from) + ":" + std::to_string(roughness.to),
+                        "roughness's band [cycles per diameter]"});
+        keys.push_back({"SEED", static_cast<long>(roughness.seed), "roughness's random seed"});
+    }
+    if (figure.measured) {
+        keys.push_back({"WAVEFILE", figure.measured->Source(), "measured wavefront added"});
+    }
+}
+
 std::string SpectrumText(const optics::Job &job) {
     if (job.light.lines.empty()) {
         char text[32];
@@ -127,12 +163,15 @@ std::vector<FitsKey> CommonKeys(const optics::Result &result) {
         {"SPIDERW", pupil.aperture.spider.width, "vane width [fraction of the diameter]"},
         {"SPIDERA", pupil.aperture.spider.degrees, "first vane's angle from +x [deg]"},
         {"ZERNIKE", ZernikeText(ab.zernike), "Noll index=waves RMS"},
+    };
+    FigureKeys(pupil.figure, keys);
+    keys.insert(keys.end(), {
         {"SPECTRUM", SpectrumText(result.job), "light: one wavelength, a range, visual or a file"},
         {"GRIDSIZE", static_cast<long>(result.grid), "side of the computation grid [pixels]"},
         {"BINNING", static_cast<long>(result.view.bin), "grid pixels per data pixel along each axis"},
         {"PIXSCALE", result.pixelScale * result.view.bin, "data pixel [lambda/D of WAVELEN]"},
         {"NORMALIZ", std::string("peak"), "intensities over the brightest pixel of the field"},
-    };
+    });
     if (result.job.panels.fRatio) {
         keys.push_back({"FRATIO", *result.job.panels.fRatio, "focal ratio"});
     }
@@ -163,6 +202,26 @@ QString CfitsioError(int status) {
     char text[FLEN_STATUS];
     fits_get_errstatus(status, text);
     return QStringLiteral("the FITS file could not be made (CFITSIO: %1)").arg(QString::fromLatin1(text));
+}
+
+// Where the map's pixels lie on the pupil, to every digit: the pixels fall on the grid points again when read back.
+constexpr int kExactDigits = -17; // CFITSIO: 17 significant digits, as a double needs
+void GeometryKeys(fitsfile *file, const optics::MapGeometry &geometry, int &status) {
+    fits_write_key_dbl(file, "PUPRAD", geometry.radius, kExactDigits, "pupil radius [pixels]", &status);
+    fits_write_key_dbl(file, "PUPCX", geometry.centreX + 1, kExactDigits, "pupil centre's column, from 1", &status);
+    fits_write_key_dbl(file, "PUPCY", geometry.centreY + 1, kExactDigits, "pupil centre's row, from 1", &status);
+}
+
+std::optional<FitsBytes> Finish(MemoryFits &fits, QString &error) {
+    if (fits.Status() != 0) {
+        error = CfitsioError(fits.Status());
+        return std::nullopt;
+    }
+    std::optional<FitsBytes> bytes = fits.Close();
+    if (!bytes) {
+        error = CfitsioError(fits.Status());
+    }
+    return bytes;
 }
 
 } // namespace
@@ -199,15 +258,30 @@ std::optional<FitsBytes> EncodeFits(const optics::Result &result, QString &error
         WritePanel(fits.File(), result.panels[k], status);
         Write(fits.File(), PanelKeys(result, k), status);
     }
-    if (status != 0) {
-        error = CfitsioError(status);
-        return std::nullopt;
+    return Finish(fits, error);
+}
+
+std::optional<FitsBytes> EncodeWavefrontFits(const optics::Result &result, const optics::WavefrontMap &map,
+                                             QString &error) {
+    const std::size_t count = static_cast<std::size_t>(map.Width()) * static_cast<std::size_t>(map.Height());
+    MemoryFits fits(kHeaderBlocks * kFitsBlock + (count * sizeof(double) + kFitsBlock - 1) / kFitsBlock * kFitsBlock);
+    int &status = fits.Status();
+    long axes[2] = {map.Width(), map.Height()};
+    fits_create_img(fits.File(), DOUBLE_IMG, 2, axes, &status);
+    std::vector<double> values(count);
+    for (std::int32_t j = 0; j < map.Height(); ++j) {
+        for (std::int32_t i = 0; i < map.Width(); ++i) {
+            values[static_cast<std::size_t>(j) * map.Width() + i] = map.Value(i, j); // bottom row first
+        }
     }
-    std::optional<FitsBytes> bytes = fits.Close();
-    if (!bytes) {
-        error = CfitsioError(fits.Status());
-    }
-    return bytes;
+    fits_write_img(fits.File(), TDOUBLE, 1, static_cast<LONGLONG>(count), values.data(), &status);
+    std::vector<FitsKey> keys = CommonKeys(result);
+    keys.push_back({"DEFOCUS", result.panels[result.panels.size() / 2].focus.waves,
+                    "defocus W020 included, positive extrafocal [waves]"});
+    keys.push_back({"BUNIT", std::string("waves"), "of WAVELEN; NaN where no light passes"});
+    Write(fits.File(), keys, status);
+    GeometryKeys(fits.File(), map.Geometry(), status);
+    return Finish(fits, error);
 }
 
 } // namespace diffrascope::frontend

@@ -46,4 +46,12 @@ struct FitsBytes {
 // The whole file; the reason on failure.
 std::optional<FitsBytes> EncodeFits(const optics::Result &result, QString &error);
 
+// A wavefront map of the result (optics::SampledWavefront) as a FITS image of
+// doubles, bottom row first, in waves at the reference wavelength (BUNIT
+// 'waves'), NaN where no light passes, with the result's keywords and
+// PUPRAD, PUPCX and PUPCY, which put its pixels on the grid points to every
+// digit: read back with --wavefront it gives the same star image.
+std::optional<FitsBytes> EncodeWavefrontFits(const optics::Result &result, const optics::WavefrontMap &map,
+                                             QString &error);
+
 } // namespace diffrascope::frontend

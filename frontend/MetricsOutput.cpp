@@ -7,6 +7,30 @@
 namespace diffrascope::frontend {
 namespace {
 
+// The figure's errors, each only where it is set: the parameters of other runs keep their bytes.
+void AddFigure(QJsonObject &parameters, const optics::Figure &figure) {
+    if (figure.HasEdge()) {
+        parameters.insert("turned_edge", QJsonObject{{"depth_waves", figure.edge.depth}, {"start", figure.edge.start}});
+    }
+    if (!figure.zones.empty()) {
+        QJsonArray zones;
+        for (const optics::Zone &zone : figure.zones) {
+            zones.append(QJsonObject{{"radius", zone.radius}, {"height_waves", zone.height}, {"width", zone.width}});
+        }
+        parameters.insert("zones", zones);
+    }
+    if (figure.HasRoughness()) {
+        const optics::Roughness &r = figure.roughness;
+        parameters.insert("roughness", QJsonObject{{"rms_waves", r.rms},
+                                                   {"from_cycles_per_diameter", r.from},
+                                                   {"to_cycles_per_diameter", r.to},
+                                                   {"seed", static_cast<qint64>(r.seed)}});
+    }
+    if (figure.measured) {
+        parameters.insert("wavefront_file", QString::fromStdString(figure.measured->Source()));
+    }
+}
+
 QJsonObject Parameters(const optics::Result &result) {
     const optics::OpticalSystem &pupil = result.job.system;
     const optics::Aberrations &ab = pupil.aberrations;
@@ -27,6 +51,7 @@ QJsonObject Parameters(const optics::Result &result) {
         {"spectrum", result.job.light.lines.empty() ? QStringLiteral("monochromatic")
                                                      : QString::fromStdString(result.job.light.name)},
     };
+    AddFigure(parameters, pupil.figure);
     if (!result.IsSheet()) {
         parameters.insert("focus_waves", ab.focus);
     }

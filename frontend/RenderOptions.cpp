@@ -17,6 +17,7 @@
 #include "Light.h"
 #include "OpticsError.h"
 #include "Units.h"
+#include "WavefrontFile.h"
 
 namespace diffrascope::frontend {
 
@@ -36,12 +37,13 @@ struct Range {
     Decimal max;
     bool aboveMin = false; // the minimum itself is not accepted
     const char *text;      // as the messages and --help say it
+    bool belowMax = false; // the maximum itself is not accepted
 };
 
 // The library's limit with its ends as exact decimals, so that "10" and
 // "10.0" are in and "10.01" is out whatever the doubles would say.
 Range RangeOf(const optics::Limit &limit) {
-    return {*optics::DecimalOf(limit.min), *optics::DecimalOf(limit.max), limit.aboveMin, limit.text};
+    return {*optics::DecimalOf(limit.min), *optics::DecimalOf(limit.max), limit.aboveMin, limit.text, limit.belowMax};
 }
 
 const Range kSphericalRange = RangeOf(optics::kSphericalLimit);
@@ -60,6 +62,12 @@ const Range kFieldRange = RangeOf(optics::kFieldLimit);
 const Range kFocusFieldRange = RangeOf(optics::kFocusFieldLimit);
 const Range kDecadesRange = RangeOf(optics::kDecadesLimit);
 const Range kRadiusRange = RangeOf(optics::kRadiusLimit);
+const Range kEdgeDepthRange = RangeOf(optics::kEdgeDepthLimit);
+const Range kEdgeStartRange = RangeOf(optics::kEdgeStartLimit);
+const Range kZoneRadiusRange = RangeOf(optics::kZoneRadiusLimit);
+const Range kZoneHeightRange = RangeOf(optics::kZoneHeightLimit);
+const Range kZoneWidthRange = RangeOf(optics::kZoneWidthLimit);
+const Range kRoughnessRange = RangeOf(optics::kRoughnessLimit);
 
 // ---- Options ----------------------------------------------------------------------
 
@@ -72,6 +80,12 @@ constexpr const char *kComa = "coma";
 constexpr const char *kAstigmatism = "astigmatism";
 constexpr const char *kZernike = "zernike";
 constexpr const char *kSpider = "spider";
+constexpr const char *kTurnedEdge = "turned-edge";
+constexpr const char *kZone = "zone";
+constexpr const char *kRoughness = "roughness";
+constexpr const char *kSeed = "seed";
+constexpr const char *kWavefront = "wavefront";
+constexpr const char *kWriteWavefront = "write-wavefront";
 constexpr const char *kSpectrum = "spectrum";
 constexpr const char *kFRatio = "f-ratio";
 constexpr const char *kDefocusMm = "defocus-mm";
@@ -124,6 +138,27 @@ const OptionText kOptions[] = {
     {name::kSpider, "COUNT,WIDTH[@DEG]", group::kOptics,
      "Spider: COUNT vanes (1 to 8) from the centre to the rim, evenly spaced, WIDTH percent of the aperture's "
      "diameter (more than 0, at most 20), the first at DEG (default 0)."},
+    {name::kTurnedEdge, "DEPTH[@START]", group::kOptics,
+     "A turned edge: DEPTH ((u - START)/(1 - START))^2 waves beyond the normalised radius START (0 to less than "
+     "1, default 0.9), DEPTH -10 to 10 waves at the rim. A turned-down edge of a concave mirror is a negative "
+     "DEPTH: the edge lies low, its light travels further and lags, and the rim focuses long, like "
+     "over-correction confined to the edge: outside focus the disc's rim is sharp, inside focus soft."},
+    {name::kZone, "RADIUS,HEIGHT,WIDTH", group::kOptics,
+     "A zone HEIGHT exp(-((u - RADIUS)/WIDTH)^2): RADIUS 0 to 1 and WIDTH 0.01 to 0.5 of the pupil radius, "
+     "HEIGHT -10 to 10 waves (above 0 a raised ring, below 0 a trough). Give it again for more zones, up to 8."},
+    {name::kRoughness, "RMS[@FROM:TO]", group::kOptics,
+     "A rough surface: a random wavefront of RMS 0 to 1 wave about its mean over the pupil, its power spread "
+     "evenly over the spatial frequencies from FROM to TO cycles per diameter (whole numbers, 1 <= FROM < TO "
+     "<= 100; default 10:40), which scatter light into a halo from FROM to TO lambda/D."},
+    {name::kSeed, "S", group::kOptics,
+     "The roughness's random seed, a whole number from 0 to 4294967295 (default 1): the same seed gives the "
+     "same wavefront on every machine. Needs --roughness."},
+    {name::kWavefront, "FILE", group::kOptics,
+     "A measured wavefront added to the other terms: a 2-D FITS image in waves at --wavelength (nm where BUNIT "
+     "is 'nm'), NaN outside the aperture, row 1 at the bottom (+y up), column 1 at the left; its width spans "
+     "the pupil's diameter unless PUPRAD (the pupil radius in pixels) and PUPCX, PUPCY (its centre, pixels "
+     "counted from 1) say otherwise. Resampled to the grid by bilinear interpolation, pixels outside the "
+     "aperture taking the mean of their finite neighbours. The aperture is --obstruction's and --spider's."},
     {name::kFocus, "WAVES", group::kStarTest,
      "Defocus W020 at the edge of the pupil, -50 to 50 waves; positive is extrafocal, the eyepiece racked outward "
      "beyond focus (default 0)."},
@@ -174,6 +209,10 @@ const OptionText kOptions[] = {
     {name::kEeRadii, "R[,R...]", group::kOutput,
      "More encircled-energy radii in lambda/D (more than 0, at most 1000; at most 16), after the Airy dark "
      "rings 1.2197, 2.2331 and 3.2383."},
+    {name::kWriteWavefront, "FILE", group::kOutput,
+     "Write the pupil's whole wavefront as sampled to a FITS file (.fits): every term, in waves at "
+     "--wavelength, at the focus of the single image or of the sheet's middle panel, one pixel per grid point, "
+     "NaN where no light passes. --wavefront FILE reads it back to the same star image."},
     {name::kStrict, "", group::kOutput, "Treat a sampling or field warning as an error: exit status 3 and no file."},
 };
 
@@ -297,7 +336,8 @@ std::variant<Decimal, QString> Number(const char *option, const QString &text, c
         return Refused(option, shown, QStringLiteral("has more than 18 digits"), accepted);
     }
     const int low = Compare(reading.value, range.min);
-    if (low < 0 || (low == 0 && range.aboveMin) || Compare(reading.value, range.max) > 0) {
+    const int high = Compare(reading.value, range.max);
+    if (low < 0 || (low == 0 && range.aboveMin) || high > 0 || (high == 0 && range.belowMax)) {
         return Refused(option, shown, QStringLiteral("is out of range"), accepted);
     }
     return reading.value;
@@ -362,6 +402,12 @@ std::variant<Steps, QString> ReadSteps(const char *option, const QString &text, 
     return Steps{first, step.value, *steps + 1};
 }
 
+bool IsFitsName(const QString &file) {
+    return file.endsWith(QStringLiteral(".fits"), Qt::CaseInsensitive) ||
+           file.endsWith(QStringLiteral(".fit"), Qt::CaseInsensitive) ||
+           file.endsWith(QStringLiteral(".fts"), Qt::CaseInsensitive);
+}
+
 // ---- The reader of one command line ------------------------------------------------
 
 class Reader {
@@ -380,6 +426,13 @@ class Reader {
     Problem ReadAngledTerm(const char *option, optics::AngledTerm &term);
     Problem ReadZernike(std::vector<optics::ZernikeTerm> &terms);
     Problem ReadSpider(optics::Spider &spider);
+    Problem ReadFigure(optics::Figure &figure);
+    Problem ReadTurnedEdge(optics::TurnedEdge &edge);
+    Problem ReadZones(std::vector<optics::Zone> &zones);
+    Problem ReadRoughness(optics::Roughness &roughness);
+    Problem ReadWavefront(std::shared_ptr<const optics::WavefrontMap> &map);
+    Problem CheckFigure(const RenderRequest &request) const;
+    Problem ReadWavefrontOutput(RenderRequest &request);
     Problem ReadSpectrum(optics::Spectrum &spectrum);
     Problem ReadSpectrumFile(const QString &path, optics::Spectrum &spectrum);
     Problem ReadSpectrumRange(const QString &text, optics::Spectrum &spectrum);
@@ -402,13 +455,16 @@ Problem Reader::Read(RenderRequest &request) {
             return problem;
         }
     }
-    return CheckPanels(request);
+    if (Problem problem = CheckPanels(request)) {
+        return problem;
+    }
+    return CheckFigure(request);
 }
 
 Problem Reader::Repeated() const {
     QStringList seen;
     for (const QString &option : parser_.optionNames()) {
-        if (seen.contains(option)) {
+        if (seen.contains(option) && option != QLatin1String(name::kZone)) { // zones add up: the one repeatable option
             return QStringLiteral("--%1 is given more than once.").arg(option);
         }
         seen << option;
@@ -439,7 +495,8 @@ Problem Reader::Conflicts() const {
     };
     for (const Need &need : {Need{name::kDefocusMm, name::kFRatio, "to turn millimetres into waves"},
                              Need{name::kStarTestMm, name::kFRatio, "to turn millimetres into waves"},
-                             Need{name::kEeRadii, name::kMetrics, "to write the encircled energy"}}) {
+                             Need{name::kEeRadii, name::kMetrics, "to write the encircled energy"},
+                             Need{name::kSeed, name::kRoughness, "to draw the roughness"}}) {
         if (Has(need.option) && !Has(need.needs)) {
             return QStringLiteral("%1 needs %2 %3.").arg(Dashed(need.option), Dashed(need.needs), QLatin1String(need.why));
         }
@@ -495,7 +552,156 @@ Problem Reader::ReadOptics(RenderRequest &request) {
     if (Problem problem = ReadSpider(system.aperture.spider)) {
         return problem;
     }
+    if (Problem problem = ReadFigure(system.figure)) {
+        return problem;
+    }
     return ReadSpectrum(request.job.light);
+}
+
+Problem Reader::ReadFigure(optics::Figure &figure) {
+    if (Problem problem = ReadTurnedEdge(figure.edge)) {
+        return problem;
+    }
+    if (Problem problem = ReadZones(figure.zones)) {
+        return problem;
+    }
+    if (Problem problem = ReadRoughness(figure.roughness)) {
+        return problem;
+    }
+    return ReadWavefront(figure.measured);
+}
+
+// DEPTH[@START]
+Problem Reader::ReadTurnedEdge(optics::TurnedEdge &edge) {
+    if (!Has(name::kTurnedEdge)) {
+        return std::nullopt;
+    }
+    const QString text = Value(name::kTurnedEdge);
+    QString depth;
+    QString start;
+    const bool started = SplitAt(text, QLatin1Char('@'), depth, start);
+    const auto amount = Number(name::kTurnedEdge, depth, kEdgeDepthRange, text);
+    if (const QString *refusal = std::get_if<QString>(&amount)) {
+        return *refusal;
+    }
+    edge.depth = ToDouble(std::get<Decimal>(amount));
+    if (started) {
+        const auto radius = Number(name::kTurnedEdge, start, kEdgeStartRange, text);
+        if (std::holds_alternative<QString>(radius)) {
+            return Refused(name::kTurnedEdge, text, QStringLiteral("has no START from 0 to less than 1 after @"),
+                           QStringLiteral("DEPTH (-10 to 10 waves) or DEPTH@START (START 0 to less than 1)"));
+        }
+        edge.start = ToDouble(std::get<Decimal>(radius));
+    }
+    return std::nullopt;
+}
+
+// RADIUS,HEIGHT,WIDTH, once per zone
+Problem Reader::ReadZones(std::vector<optics::Zone> &zones) {
+    const QStringList values = parser_.values(QLatin1String(name::kZone));
+    const QString accepted = QStringLiteral("RADIUS,HEIGHT,WIDTH: RADIUS 0 to 1, HEIGHT -10 to 10 waves, WIDTH "
+                                            "0.01 to 0.5; at most %1 zones")
+                                 .arg(optics::kMaxZones);
+    if (values.size() > optics::kMaxZones) {
+        return Refused(name::kZone, values.back(), QStringLiteral("is a zone too many"), accepted);
+    }
+    for (const QString &text : values) {
+        const QStringList parts = text.split(QLatin1Char(','));
+        if (parts.size() != 3) {
+            return Refused(name::kZone, text, QStringLiteral("is not RADIUS,HEIGHT,WIDTH"), accepted);
+        }
+        struct Field {
+            const char *name;
+            const Range &range;
+        };
+        const Field fields[] = {{"RADIUS", kZoneRadiusRange}, {"HEIGHT", kZoneHeightRange}, {"WIDTH", kZoneWidthRange}};
+        double read[std::size(fields)] = {};
+        for (std::size_t k = 0; k < std::size(fields); ++k) {
+            const auto value = Number(name::kZone, parts[k], fields[k].range, text);
+            if (std::holds_alternative<QString>(value)) {
+                return Refused(name::kZone, text,
+                               QStringLiteral("has no %1 from %2").arg(QLatin1String(fields[k].name),
+                                                                      QLatin1String(fields[k].range.text)),
+                               accepted);
+            }
+            read[k] = ToDouble(std::get<Decimal>(value));
+        }
+        zones.push_back({read[0], read[1], read[2]});
+    }
+    return std::nullopt;
+}
+
+// RMS[@FROM:TO], with --seed S
+Problem Reader::ReadRoughness(optics::Roughness &roughness) {
+    if (!Has(name::kRoughness)) {
+        return std::nullopt;
+    }
+    const QString text = Value(name::kRoughness);
+    const QString accepted = QStringLiteral("RMS (0 to 1 wave) or RMS@FROM:TO, whole cycles per diameter with "
+                                            "%1 <= FROM < TO <= %2")
+                                 .arg(optics::kMinRoughnessFrequency)
+                                 .arg(optics::kMaxRoughnessFrequency);
+    QString rms;
+    QString band;
+    const bool banded = SplitAt(text, QLatin1Char('@'), rms, band);
+    const auto amount = Number(name::kRoughness, rms, kRoughnessRange, text);
+    if (std::holds_alternative<QString>(amount)) {
+        return Refused(name::kRoughness, text, QStringLiteral("has no RMS from 0 to 1 wave"), accepted);
+    }
+    roughness.rms = ToDouble(std::get<Decimal>(amount));
+    if (banded) {
+        QString from;
+        QString to;
+        SplitAt(band, QLatin1Char(':'), from, to);
+        const std::optional<std::int32_t> low =
+            WholeNumber(from, optics::kMinRoughnessFrequency, optics::kMaxRoughnessFrequency);
+        const std::optional<std::int32_t> high =
+            WholeNumber(to, optics::kMinRoughnessFrequency, optics::kMaxRoughnessFrequency);
+        if (!low || !high || *low >= *high) {
+            return Refused(name::kRoughness, text, QStringLiteral("has no band FROM:TO after @"), accepted);
+        }
+        roughness.from = *low;
+        roughness.to = *high;
+    }
+    if (Has(name::kSeed)) {
+        const DecimalReading seed = ReadDecimal(Value(name::kSeed).toStdString());
+        if (seed.status != DecimalStatus::Read || seed.value.scale != 0 || seed.value.digits < 0 ||
+            seed.value.digits > optics::kMaxSeed) {
+            return Refused(name::kSeed, Value(name::kSeed), QStringLiteral("is not a seed"),
+                           QStringLiteral("whole numbers from 0 to %1").arg(optics::kMaxSeed));
+        }
+        roughness.seed = static_cast<std::uint32_t>(seed.value.digits);
+    }
+    return std::nullopt;
+}
+
+Problem Reader::ReadWavefront(std::shared_ptr<const optics::WavefrontMap> &map) {
+    if (!Has(name::kWavefront)) {
+        return std::nullopt;
+    }
+    const QString path = Value(name::kWavefront);
+    auto read = ReadWavefrontFile(path);
+    if (const QString *refusal = std::get_if<QString>(&read)) {
+        return Refused(name::kWavefront, path, *refusal,
+                       QStringLiteral("a 2-D FITS image in waves (or nm), NaN outside the aperture"));
+    }
+    map = std::move(std::get<std::shared_ptr<const optics::WavefrontMap>>(read));
+    return std::nullopt;
+}
+
+// What the library checks of the figure with the aperture: a measured map finite wherever light passes.
+Problem Reader::CheckFigure(const RenderRequest &request) const {
+    try {
+        optics::Validate(request.job);
+    } catch (const optics::ParameterError &error) {
+        const std::string text = error.what();
+        const std::string problem = text.substr(error.Parameter().size() + 2); // without "parameter: "
+        const char *option = error.Parameter().c_str();
+        const QString value = Has(option) ? QLatin1Char(' ') + Quoted(Value(option)) : QString();
+        return QStringLiteral("--%1%2: %3.").arg(QString::fromStdString(error.Parameter()), value,
+                                               QString::fromStdString(problem));
+    }
+    return std::nullopt;
 }
 
 // WAVES[@DEG]
@@ -856,9 +1062,7 @@ Problem Reader::ReadOutputs(RenderRequest &request) {
         request.format = PictureFormat::Png;
     } else if (output.endsWith(QStringLiteral(".pgm"), Qt::CaseInsensitive)) {
         request.format = PictureFormat::Pgm;
-    } else if (output.endsWith(QStringLiteral(".fits"), Qt::CaseInsensitive) ||
-               output.endsWith(QStringLiteral(".fit"), Qt::CaseInsensitive) ||
-               output.endsWith(QStringLiteral(".fts"), Qt::CaseInsensitive)) {
+    } else if (IsFitsName(output)) {
         request.format = PictureFormat::Fits;
         request.job.keepIntensities = true; // FITS holds the intensities
     } else {
@@ -868,6 +1072,23 @@ Problem Reader::ReadOutputs(RenderRequest &request) {
     if (output == QLatin1String(kStandardOutputName) && request.metrics == QLatin1String(kStandardOutputName)) {
         return QStringLiteral("--output - and --metrics - cannot both use standard output.");
     }
+    return ReadWavefrontOutput(request);
+}
+
+Problem Reader::ReadWavefrontOutput(RenderRequest &request) {
+    if (!Has(name::kWriteWavefront)) {
+        return std::nullopt;
+    }
+    const QString target = Value(name::kWriteWavefront);
+    if (!IsFitsName(target)) {
+        return Refused(name::kWriteWavefront, target, QStringLiteral("is not a FITS file name"),
+                       QStringLiteral("a .fits, .fit or .fts file"));
+    }
+    if (target == request.output || target == request.metrics) {
+        return Refused(name::kWriteWavefront, target, QStringLiteral("names the picture's or the metrics' file"),
+                       QStringLiteral("a file of its own"));
+    }
+    request.wavefrontOutput = target;
     return std::nullopt;
 }
 
@@ -903,7 +1124,7 @@ QList<OptionInfo> RenderOptions() {
     QList<OptionInfo> options;
     for (const OptionText &option : kOptions) {
         options.append({QLatin1String(option.name), QLatin1String(option.valueName), QLatin1String(option.group),
-                        QString::fromUtf8(option.description)});
+                        QString::fromUtf8(option.description), std::string_view(option.name) == name::kZone});
     }
     return options;
 }

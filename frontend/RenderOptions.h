@@ -19,6 +19,7 @@ struct RenderRequest {
     QString output; // empty: no picture
     PictureFormat format = PictureFormat::Png;
     QString metrics; // empty: none; kStandardOutputName: standard output
+    QString wavefrontOutput; // empty: none; else a FITS file of the sampled wavefront
     bool strict = false; // a warning fails the run
 };
 
@@ -37,7 +38,8 @@ struct CommandLineOutcome {
 };
 
 // arguments[0] is the program. Checks every value before anything is
-// computed; reads spectrum files named by --spectrum. A refusal starts with
+// computed; reads spectrum files named by --spectrum and wavefront maps named
+// by --wavefront. A refusal starts with
 // the program's name and names the option.
 CommandLineOutcome ParseCommandLine(const QStringList &arguments, const CommandLineRules &rules = {});
 
@@ -48,6 +50,7 @@ struct OptionInfo {
     QString valueName;
     QString group;
     QString description;
+    bool repeatable = false; // given once per item (a zone each)
 };
 QList<OptionInfo> RenderOptions();
 

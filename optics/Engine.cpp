@@ -230,4 +230,10 @@ Result Compute(Plan &&plan, const Control &control) {
     return engine.Compute(std::move(plan), control);
 }
 
+WavefrontMap SampledWavefront(const Result &result) {
+    OpticalSystem system = result.job.system;
+    system.aberrations.focus = result.panels[result.panels.size() / 2].focus.waves;
+    return SampledWavefront(system, result.grid);
+}
+
 } // namespace diffrascope::optics

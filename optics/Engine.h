@@ -24,6 +24,7 @@
 #include "Display.h"
 #include "Job.h"
 #include "Metrics.h"
+#include "WavefrontMap.h"
 
 namespace diffrascope::optics {
 
@@ -116,5 +117,10 @@ class Engine {
 
 // A plan computed by an engine of the job's own thread count.
 Result Compute(Plan &&plan, const Control &control = {});
+
+// The pupil's whole wavefront as the result sampled it, on its grid at the
+// reference wavelength, at the focus of its single image or of its sheet's
+// middle panel (of an even count, the first panel after the middle).
+WavefrontMap SampledWavefront(const Result &result);
 
 } // namespace diffrascope::optics

@@ -72,6 +72,17 @@ IntensityImage Imager::Compute(const OpticalSystem &system, const Spectrum &spec
     return image;
 }
 
+RoughnessSurface *Imager::RoughnessOf(const OpticalSystem &system) {
+    if (!system.figure.HasRoughness()) {
+        return nullptr;
+    }
+    if (!roughness_ || !roughness_->Serves(system, field_.Size())) {
+        roughness_.reset();
+        roughness_.emplace(system, field_.Size());
+    }
+    return &*roughness_;
+}
+
 void Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image,
                      Checkpoint &checkpoint) {
     const std::int32_t n = field_.Size();
@@ -81,7 +92,7 @@ void Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum, Inte
     if (spectrum.Monochromatic()) {
         const double wavelength = spectrum.lines.empty() ? system.wavelength : spectrum.lines.front().nanometres;
         checkpoint.Begin(1);
-        field_.Compute(PupilSampler(system, n, wavelength), image.values, checkpoint);
+        field_.Compute(PupilSampler(system, n, wavelength, RoughnessOf(system)), image.values, checkpoint);
         checkpoint.End();
         image.maximum = field_.Maximum();
         return;
@@ -109,12 +120,13 @@ void Imager::White(const OpticalSystem &system, const Spectrum &spectrum, Intens
     }
     ResizeLarge(line_, count);
     std::fill(image.values.begin(), image.values.end(), 0.0);
+    RoughnessSurface *roughness = RoughnessOf(system);
     for (const SpectralLine &line : spectrum.lines) {
         if (line.weight == 0) {
             continue;
         }
         checkpoint.Begin(1);
-        field_.Compute(PupilSampler(system, image.n, line.nanometres), line_, checkpoint);
+        field_.Compute(PupilSampler(system, image.n, line.nanometres, roughness), line_, checkpoint);
         checkpoint.End();
         const double flux = Sum(line_.data(), count);
         if (flux == 0) {

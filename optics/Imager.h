@@ -13,6 +13,7 @@
 #include "FarField.h"
 #include "Light.h"
 #include "OpticalSystem.h"
+#include "Roughness.h"
 
 namespace diffrascope::optics {
 
@@ -59,9 +60,12 @@ class Imager {
 
   private:
     void White(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image, Checkpoint &checkpoint);
+    // The system's roughness drawn and scaled for the grid, kept while systems share it; null without one.
+    RoughnessSurface *RoughnessOf(const OpticalSystem &system);
 
     FarField field_;
     std::vector<double> line_; // one wavelength's intensities, for white light
+    std::optional<RoughnessSurface> roughness_;
 };
 
 } // namespace diffrascope::optics

@@ -8,6 +8,7 @@
 #include "Limits.h"
 #include "OpticsError.h"
 #include "Units.h"
+#include "WavefrontMap.h"
 #include "WorkerPool.h" // kMaxThreads
 
 namespace diffrascope::optics {
@@ -77,6 +78,31 @@ void CheckSystem(const OpticalSystem &system) {
     }
 }
 
+void CheckFigure(const OpticalSystem &system) {
+    const Figure &figure = system.figure;
+    Check(kEdgeDepthLimit, figure.edge.depth);
+    Check(kEdgeStartLimit, figure.edge.start);
+    CheckCount(kZoneRadiusLimit.parameter, figure.zones.size(), kMaxZones, "zones");
+    for (const Zone &zone : figure.zones) {
+        Check(kZoneRadiusLimit, zone.radius);
+        Check(kZoneHeightLimit, zone.height);
+        Check(kZoneWidthLimit, zone.width);
+    }
+    const Roughness &roughness = figure.roughness;
+    Check(kRoughnessLimit, roughness.rms);
+    if (roughness.rms != 0 && (roughness.from < kMinRoughnessFrequency || roughness.to > kMaxRoughnessFrequency ||
+        roughness.from >= roughness.to)) {
+        throw ParameterError(kRoughnessLimit.parameter,
+                             "the band " + std::to_string(roughness.from) + ":" + std::to_string(roughness.to) +
+                                 " is not FROM:TO with " + std::to_string(kMinRoughnessFrequency) +
+                                 " <= FROM < TO <= " + std::to_string(kMaxRoughnessFrequency) +
+                                 " cycles per diameter");
+    }
+    if (figure.measured) {
+        CheckMapCovers(*figure.measured, system);
+    }
+}
+
 void CheckLight(const Spectrum &light) {
     CheckCount("spectrum", light.lines.size(), kMaxSpectralLines, "wavelengths");
     bool anyLight = light.lines.empty();
@@ -138,6 +164,7 @@ void CheckLayout(const Job &job) {
 
 void Validate(const Job &job) {
     CheckSystem(job.system);
+    CheckFigure(job.system);
     CheckLight(job.light);
     CheckLayout(job);
 }

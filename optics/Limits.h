@@ -10,17 +10,21 @@
 
 namespace diffrascope::optics {
 
-// A closed range of one parameter (open at its minimum where aboveMin),
-// named by the renderer's option and described as its messages say it.
+// A closed range of one parameter (open at its minimum where aboveMin, at
+// its maximum where belowMax), named by the renderer's option and described
+// as its messages say it.
 struct Limit {
     const char *parameter;
     double min;
     double max;
     bool aboveMin; // the minimum itself is not accepted
     const char *text;
+    bool belowMax = false; // the maximum itself is not accepted
 
     // False for NaN, as for anything outside.
-    constexpr bool Admits(double value) const { return (aboveMin ? value > min : value >= min) && value <= max; }
+    constexpr bool Admits(double value) const {
+        return (aboveMin ? value > min : value >= min) && (belowMax ? value < max : value <= max);
+    }
 };
 
 inline constexpr Limit kSphericalLimit{"spherical", -10, 10, false, "-10 to 10 waves"};
@@ -40,6 +44,13 @@ inline constexpr Limit kFieldLimit{"field", 0, 10000, true, "more than 0 and at 
 inline constexpr Limit kFocusFieldLimit{"focus-field", 0, 10000, true, "more than 0 and at most 10000 lambda/D"};
 inline constexpr Limit kDecadesLimit{"decades", 1, 10, false, "1 to 10"};
 inline constexpr Limit kRadiusLimit{"ee-radii", 0, 1000, true, "more than 0 and at most 1000 lambda/D"};
+// Errors of the figure: waves at the reference wavelength, radii and widths in units of the pupil radius.
+inline constexpr Limit kEdgeDepthLimit{"turned-edge", -10, 10, false, "-10 to 10 waves"};
+inline constexpr Limit kEdgeStartLimit{"turned-edge", 0, 1, false, "0 to less than 1", true};
+inline constexpr Limit kZoneRadiusLimit{"zone", 0, 1, false, "0 to 1"};
+inline constexpr Limit kZoneHeightLimit{"zone", -10, 10, false, "-10 to 10 waves"};
+inline constexpr Limit kZoneWidthLimit{"zone", 0.01, 0.5, false, "0.01 to 0.5"};
+inline constexpr Limit kRoughnessLimit{"roughness", 0, 1, false, "0 to 1 wave RMS"};
 
 // Wavelengths the model covers, nm (kWavelengthLimit).
 inline constexpr double kShortestWavelength = kWavelengthLimit.min;
@@ -47,6 +58,16 @@ inline constexpr double kLongestWavelength = kWavelengthLimit.max;
 inline constexpr std::int32_t kMaxSpectralLines = 701; // every nanometre from 300 to 1000
 
 inline constexpr std::int32_t kMaxVanes = 8;
+inline constexpr std::int32_t kMaxZones = 8;
+// Roughness's band, whole cycles per diameter: a ripple of k cycles per
+// diameter has k cycles across the 2 R grid steps of the pupil's diameter, so
+// higher frequencies would alias on the grids offered.
+inline constexpr std::int32_t kMinRoughnessFrequency = 1;
+inline constexpr std::int32_t kMaxRoughnessFrequency = 100;
+inline constexpr std::uint32_t kMaxSeed = 4294967295u; // 2^32 - 1
+// A measured wavefront map: at least 2 pixels for interpolation, at most the largest grid.
+inline constexpr std::int32_t kMinWavefrontSide = 2;
+inline constexpr std::int32_t kMaxWavefrontSide = 4096;
 // Zernike terms by Noll's index; J = 1 (piston) changes nothing and is not offered.
 inline constexpr std::int32_t kFirstZernike = 2;
 inline constexpr std::int32_t kLastZernike = 37;

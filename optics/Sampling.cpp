@@ -8,6 +8,7 @@
 #include "OpticsError.h"
 #include "PupilSampler.h"
 #include "Units.h"
+#include "WavefrontMap.h"
 
 namespace diffrascope::optics {
 namespace {
@@ -19,6 +20,8 @@ constexpr double kBlurMargin = 1.2;   // the field's radius over the blur disc's
 constexpr double kRingsMargin = 8;    // λ/D of the longest wavelength, for the rings beyond the edge
 constexpr std::int32_t kAnyGrid = 64; // a sampler's grid for evaluating the wavefront alone
 constexpr double kVaneSteps = 1;      // a vane at least this many grid steps wide
+constexpr std::int32_t kZoneSamples = 24; // radii either side of a zone's middle, an eighth of its width apart
+constexpr double kZoneSpacing = 0.125;    // of the zone's width
 
 // Fixed-point text with a full stop whatever the locale.
 std::string Fixed(double value, int decimals) {
@@ -35,6 +38,13 @@ double GridForVanes(double width, double longest) {
         return 0;
     }
     return kVaneSteps * longest / (2 * width * PupilRadius(1, 1)); // vane width in steps: width x 2R
+}
+
+// Roughness's highest frequency, TO cycles per diameter, has two grid steps
+// to a cycle when the pupil radius at the longest wavelength is TO steps; its
+// halo, TO lambda/D out, then lies within the picture's half-width.
+double GridForFrequency(std::int32_t frequency, double longest) {
+    return frequency == 0 ? 0 : frequency / PupilRadius(1, longest);
 }
 
 std::int32_t PowerOfTwoAtLeast(double size) {
@@ -61,11 +71,30 @@ struct GradientSamples {
     }
 };
 
-GradientSamples SampleGradient(const OpticalSystem &system, const Checkpoint &checkpoint) {
-    OpticalSystem unfocused = system;
-    unfocused.aberrations.focus = 0;
-    const PupilSampler sampler(unfocused, kAnyGrid, system.wavelength);
+// The radii of the sampling circles: evenly over the annulus, and finely across every zone.
+std::vector<double> SampleRadii(const OpticalSystem &system) {
     const double inner = system.aperture.obstruction;
+    std::vector<double> radii;
+    for (std::int32_t r = 0; r <= kRadialSamples; ++r) {
+        radii.push_back(inner + (1 - inner) * r / kRadialSamples);
+    }
+    for (const Zone &zone : system.figure.zones) {
+        for (std::int32_t k = -kZoneSamples; k <= kZoneSamples; ++k) {
+            const double u = zone.radius + k * kZoneSpacing * zone.width;
+            if (u >= inner && u <= 1) {
+                radii.push_back(u);
+            }
+        }
+    }
+    return radii;
+}
+
+GradientSamples SampleGradient(const OpticalSystem &system, const Checkpoint &checkpoint) {
+    OpticalSystem smooth = system; // the analytic terms: roughness and a measured map come as samples
+    smooth.aberrations.focus = 0;
+    smooth.figure.roughness.rms = 0;
+    smooth.figure.measured = nullptr;
+    const PupilSampler sampler(smooth, kAnyGrid, system.wavelength);
     std::vector<double> cosines(kAngularSamples);
     std::vector<double> sines(kAngularSamples);
     for (std::int32_t t = 0; t < kAngularSamples; ++t) {
@@ -73,22 +102,36 @@ GradientSamples SampleGradient(const OpticalSystem &system, const Checkpoint &ch
         cosines[t] = std::cos(theta);
         sines[t] = std::sin(theta);
     }
-    // Without coma, astigmatism or Zernike terms the gradient is radial and one direction tells all.
-    const std::int32_t angles = system.aberrations.WindowTermsOnly() ? 1 : kAngularSamples;
+    // Without coma, astigmatism, Zernike terms or irregular errors the gradient is radial and one direction tells all.
+    const bool radial = system.aberrations.WindowTermsOnly() && system.figure.Radial();
+    const std::int32_t angles = radial ? 1 : kAngularSamples;
+    const std::vector<double> radii = SampleRadii(system);
+    const std::vector<SlopeSample> irregular = IrregularSlopes(system);
     GradientSamples samples;
-    for (std::int32_t r = 0; r <= kRadialSamples; ++r) {
+    const std::size_t count = radii.size() * static_cast<std::size_t>(angles) + irregular.size();
+    for (std::vector<double> *values : {&samples.x, &samples.y, &samples.gx, &samples.gy}) {
+        values->reserve(count);
+    }
+    auto add = [&](double x, double y, Vector2 g) {
+        samples.x.push_back(x);
+        samples.y.push_back(y);
+        samples.gx.push_back(g.x);
+        samples.gy.push_back(g.y);
+    };
+    for (double u : radii) {
         checkpoint.ThrowIfStopped();
-        const double u = inner + (1 - inner) * r / kRadialSamples;
         for (std::int32_t t = 0; t < angles; ++t) {
             const double x = u * cosines[t];
             const double y = u * sines[t];
-            const Vector2 g = sampler.WavefrontGradient(x, y);
-            samples.x.push_back(x);
-            samples.y.push_back(y);
-            samples.gx.push_back(g.x);
-            samples.gy.push_back(g.y);
+            add(x, y, sampler.WavefrontGradient(x, y));
         }
     }
+    // Roughness and a measured map: the slope of their own sampled representation, with the smooth terms'.
+    for (const SlopeSample &sample : irregular) {
+        const Vector2 g = sampler.WavefrontGradient(sample.at.x, sample.at.y);
+        add(sample.at.x, sample.at.y, {g.x + sample.slope.x, g.y + sample.slope.y});
+    }
+    checkpoint.ThrowIfStopped();
     return samples;
 }
 
@@ -116,7 +159,9 @@ void SamplingNeeds::Settle(const OpticalSystem &system, const Spectrum &spectrum
     reference_ = system.wavelength;
     longest_ = spectrum.Longest(reference_);
     vaneWidth_ = system.aperture.spider.vanes > 0 ? system.aperture.spider.width : 0;
-    grid_ = std::max(GridForSlope(slope_, reference_), GridForVanes(vaneWidth_, longest_));
+    frequency_ = system.figure.HasRoughness() ? system.figure.roughness.to : 0;
+    grid_ = std::max({GridForSlope(slope_, reference_), GridForVanes(vaneWidth_, longest_),
+                      GridForFrequency(frequency_, longest_)});
 }
 
 std::optional<std::int32_t> SamplingNeeds::SmallestGrid() const {
@@ -142,6 +187,11 @@ std::vector<std::string> SamplingNeeds::Warnings(std::int32_t n) const {
         warnings.push_back("the " + std::to_string(n) + " grid draws the spider's vanes " + Fixed(steps, 2) +
                            " grid steps wide, less than one step; " + remedy);
     }
+    if (GridForFrequency(frequency_, longest_) > n) {
+        warnings.push_back("the " + std::to_string(n) + " grid samples the roughness's " + std::to_string(frequency_) +
+                           " cycles per diameter with fewer than two grid steps to a cycle, and its halo (" +
+                           std::to_string(frequency_) + " λ/D) lies beyond the picture; " + remedy);
+    }
     return warnings;
 }
 
@@ -153,8 +203,9 @@ FieldPlan PlanPanels(const SamplingNeeds &needs, const FieldRequest &request) {
     FieldPlan plan;
     const double reference = needs.Reference();
     plan.pixelScale = PixelScale(reference);
-    const double wanted = request.width ? *request.width
-                                        : 2 * (kBlurMargin * 2 * needs.Slope() + kRingsMargin * needs.Longest() / reference);
+    const double reach = std::max(kBlurMargin * 2 * needs.Slope(), needs.Halo()); // lambda/D from the axis
+    const double wanted =
+        request.width ? *request.width : 2 * (reach + kRingsMargin * needs.Longest() / reference);
     const std::int32_t side = request.side;
     std::int32_t bin = BinOfField(wanted, side, plan.pixelScale);
     if (request.grid) {

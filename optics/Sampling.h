@@ -8,6 +8,11 @@
 // geometric blur disc, of radius twice that slope in lambda/D, inside the
 // picture: where one fails, so does the other. Slopes scale as 1/lambda and R
 // as 1/lambda too, so the bound is the same at every wavelength of a spectrum.
+// The slope is that of the whole wavefront: the analytic terms' gradient
+// (aberrations, turned edge, zones; finely across each zone), and for
+// roughness and a measured map the finite differences of their own sampling
+// on a square of up to 1025 x 1025 points (eight points to a cycle of the
+// roughness's highest frequency, or the map's own pixel spacing).
 
 #include <cstdint>
 #include <optional>
@@ -22,7 +27,8 @@
 namespace diffrascope::optics {
 
 // The steepest slope of the wavefront over the annulus, in waves per pupil
-// radius, at the reference wavelength; sampled on 49 circles of 360 points.
+// radius, at the reference wavelength; sampled on 49 circles of 360 points
+// (and more across the zones, and the irregular errors' own square sampling).
 double SteepestSlope(const OpticalSystem &system);
 
 // Radius of the geometric blur disc, in lambda/D at the reference wavelength.
@@ -41,11 +47,15 @@ class SamplingNeeds {
     double Slope() const { return slope_; } // the steepest of all, waves per pupil radius
     double Reference() const { return reference_; }
     double Longest() const { return longest_; } // the spectrum's longest wavelength, nm
+    // How far roughness scatters light, lambda/D of the reference: its highest
+    // frequency at the longest wavelength; 0 without roughness.
+    double Halo() const { return frequency_ * longest_ / reference_; }
 
-    // The smallest grid from 256 to 4096 that samples the wavefront and draws
-    // the vanes at least a grid step wide; nothing if none does.
+    // The smallest grid from 256 to 4096 that samples the wavefront, draws
+    // the vanes at least a grid step wide and gives roughness's highest
+    // frequency two grid steps to a cycle; nothing if none does.
     std::optional<std::int32_t> SmallestGrid() const;
-    // Why a grid does not (the phase, the blur disc, the vanes), with the
+    // Why a grid does not (the phase, the blur disc, the vanes, roughness), with the
     // smallest grid that would; empty when it does.
     std::vector<std::string> Warnings(std::int32_t n) const;
     // The grid size that would do, not yet a power of two.
@@ -58,6 +68,7 @@ class SamplingNeeds {
     double reference_ = 550;
     double longest_ = 550;
     double vaneWidth_ = 0; // fraction of the diameter; 0 without vanes
+    std::int32_t frequency_ = 0; // roughness's highest, cycles per diameter; 0 without roughness
     double grid_ = 0;
 };
 
@@ -83,8 +94,8 @@ struct FieldPlan {
 std::int32_t BinOfField(double width, std::int32_t side, double pixelScale);
 
 // Panels that show the largest blur disc with a margin (a fifth of its
-// radius, and eight lambda/D of the longest wavelength for the rings beyond
-// its edge), averaging blocks of grid pixels where the field has more pixels
+// radius), or roughness's halo if it reaches further, and eight lambda/D of
+// the longest wavelength for the rings beyond, averaging blocks of grid pixels where the field has more pixels
 // than the panel. Throws ParameterError when a given grid is smaller than the panel.
 FieldPlan PlanPanels(const SamplingNeeds &needs, const FieldRequest &request);
 

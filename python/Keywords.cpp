@@ -342,12 +342,19 @@ Arguments ArgumentsOf(const py::dict &options) {
             }
             continue;
         }
-        const std::optional<QString> text = ValueText(known->syntax, value);
-        if (!text) {
-            throw py::type_error("render() argument '" + keyword + "' must be " +
-                                 Join(Forms(known->syntax, false), " or ") + ", not " + TypeName(value));
+        // a repeatable option takes a sequence of its values, each given as an option of its own
+        const bool several = known->option.repeatable && IsSequence(value) && !IsText(value) && py::len(value) > 0 &&
+                             IsSequence(value[py::int_(0)]);
+        const py::list values =
+            several ? py::list(py::reinterpret_borrow<py::object>(value)) : py::list(py::make_tuple(value));
+        for (const py::handle item : values) {
+            const std::optional<QString> text = ValueText(known->syntax, item);
+            if (!text) {
+                throw py::type_error("render() argument '" + keyword + "' must be " +
+                                     Join(Forms(known->syntax, false), " or ") + ", not " + TypeName(item));
+            }
+            result.arguments << dashed + QLatin1Char('=') + *text; // "=": a value may start with "-"
         }
-        result.arguments << dashed + QLatin1Char('=') + *text; // "=": a value may start with "-"
     }
     return result;
 }
@@ -358,8 +365,11 @@ std::vector<KeywordInfo> Keywords() {
         if (option.keyword == kMetricsKeyword) {
             keywords.push_back({option.keyword, "bool", kMetricsText});
         } else if (option.keyword != kOutputKeyword) {
-            keywords.push_back({option.keyword, Join(Forms(option.syntax, true), " | "),
-                                KeywordText(option.option.description)});
+            std::string forms = Join(Forms(option.syntax, true), " | ");
+            if (option.option.repeatable) {
+                forms += " | Sequence[" + forms + "]"; // one item, or several
+            }
+            keywords.push_back({option.keyword, forms, KeywordText(option.option.description)});
         }
     }
     keywords.push_back({kThreadsKeyword, "int", kThreadsText});

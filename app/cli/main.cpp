@@ -93,6 +93,17 @@ std::optional<Encoded> EncodeOutput(const RenderRequest &request, const optics::
     return Encoded{bytes, std::nullopt};
 }
 
+// The FITS bytes of the sampled wavefront; empty with a message when they cannot be made.
+std::optional<diffrascope::frontend::FitsBytes> EncodeWavefront(const optics::Result &result) {
+    QString error;
+    std::optional<diffrascope::frontend::FitsBytes> fits =
+        diffrascope::frontend::EncodeWavefrontFits(result, optics::SampledWavefront(result), error);
+    if (!fits) {
+        Complain(QLatin1String(kPrefix) + error + QLatin1Char('.'));
+    }
+    return fits;
+}
+
 bool Write(const QString &target, const QByteArray &bytes) {
     const std::optional<QString> failure = IsStandardOutput(target)
                                                ? diffrascope::frontend::WriteStandardOutput(bytes)
@@ -128,7 +139,14 @@ int Render(const RenderRequest &request) {
     }
     const QByteArray metrics =
         request.metrics.isEmpty() ? QByteArray() : diffrascope::frontend::MetricsJson(*result.value);
+    std::optional<diffrascope::frontend::FitsBytes> wavefront;
+    if (!request.wavefrontOutput.isEmpty() && !(wavefront = EncodeWavefront(*result.value))) {
+        return kExitFailure;
+    }
     if (picture && !Write(request.output, picture->bytes)) {
+        return kExitFailure;
+    }
+    if (wavefront && !Write(request.wavefrontOutput, wavefront->View())) {
         return kExitFailure;
     }
     if (!request.metrics.isEmpty() && !Write(request.metrics, metrics)) {

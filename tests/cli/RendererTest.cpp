@@ -4,6 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <fitsio.h>
 
 #include <gtest/gtest.h>
 
@@ -161,15 +165,55 @@ struct BadInput {
 
 void PrintTo(const BadInput &input, std::ostream *out) { PrintArguments(input.arguments, out); }
 
+// A FITS image of the given axes, every value `value`, NaN within `hole` pixels of the middle.
+void WriteFitsImage(const QString &path, std::vector<long> axes, double value, double hole = 0) {
+    fitsfile *file = nullptr;
+    int status = 0;
+    fits_create_file(&file, path.toLocal8Bit().constData(), &status);
+    fits_create_img(file, DOUBLE_IMG, static_cast<int>(axes.size()), axes.data(), &status);
+    long count = 1;
+    for (long side : axes) {
+        count *= side;
+    }
+    std::vector<double> values(static_cast<std::size_t>(count), value);
+    const long width = axes.front();
+    for (long k = 0; k < count; ++k) {
+        const double x = k % width - (width - 1) / 2.0;
+        const double y = k / width % width - (width - 1) / 2.0;
+        values[static_cast<std::size_t>(k)] = std::hypot(x, y) < hole ? std::nan("") : value;
+    }
+    fits_write_img(file, TDOUBLE, 1, count, values.data(), &status);
+    fits_close_file(file, &status);
+    ASSERT_EQ(status, 0) << path.toStdString();
+}
+
+// A FITS file whose first extension is a binary table, its primary HDU empty.
+void WriteFitsTable(const QString &path) {
+    fitsfile *file = nullptr;
+    int status = 0;
+    fits_create_file(&file, path.toLocal8Bit().constData(), &status);
+    char name[] = "WAVES";
+    char format[] = "1D";
+    char *names[] = {name};
+    char *formats[] = {format};
+    fits_create_tbl(file, BINARY_TBL, 0, 1, names, formats, nullptr, "MAP", &status);
+    fits_close_file(file, &status);
+    ASSERT_EQ(status, 0) << path.toStdString();
+}
+
 class BadInputs : public Renderer, public testing::WithParamInterface<BadInput> {
   protected:
-    // Two spectrum files some cases name: an empty one and one with a bad fourth line.
+    // Two spectrum files some cases name: an empty one and one with a bad fourth line; and wavefront
+    // files that are not a map: a cube, a table, and one with a hole inside the aperture.
     void SetUp() override {
         Renderer::SetUp();
         ASSERT_TRUE(QFile(Path("light.txt")).open(QIODevice::WriteOnly));
         QFile bad(Path("bad.txt"));
         ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
         bad.write("# nm weight\n500 1\n600 0.5\n650 heavy\n");
+        WriteFitsImage(Path("cube.fits"), {32, 32, 3}, 0.1);
+        WriteFitsTable(Path("table.fits"));
+        WriteFitsImage(Path("holes.fits"), {64, 64}, 0.1, 5);
     }
 };
 
@@ -180,7 +224,7 @@ TEST_P(BadInputs, AreRefusedWithExitStatus2AMessageNamingTheOptionAndNoFile) {
     EXPECT_NE(message.find(GetParam().named), std::string::npos) << message;
     EXPECT_NE(message.find(GetParam().accepted), std::string::npos) << message;
     EXPECT_TRUE(outcome.out.isEmpty());
-    EXPECT_EQ(Entries(), (QStringList{"bad.txt", "light.txt"}));
+    EXPECT_EQ(Entries(), (QStringList{"bad.txt", "cube.fits", "holes.fits", "light.txt", "table.fits"}));
 }
 
 BadInput BadValue(const std::string &option, const std::string &value, const std::string &accepted) {
@@ -191,6 +235,14 @@ BadInput BadValue(const std::string &option, const std::string &value, const std
 BadInput Bad(std::vector<std::string> arguments, const std::string &named, const std::string &accepted) {
     arguments.insert(arguments.end(), {"--output", "star.png"});
     return {arguments, named, accepted};
+}
+
+std::vector<std::string> Zones(int count) {
+    std::vector<std::string> zones;
+    for (int k = 0; k < count; ++k) {
+        zones.insert(zones.end(), {"--zone", "0.5,0.1,0.05"});
+    }
+    return zones;
 }
 
 std::string Radii(int count) {
@@ -249,6 +301,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadValue("ee-radii", "1", "needs --metrics"), Bad({"--metrics", "m.json", "--ee-radii", "0"}, "--ee-radii", "more than 0"),
         // the documented limit of 16 radii: the 17th is refused
         Bad({"--metrics", "m.json", "--ee-radii", Radii(17)}, "--ee-radii", "more than 16 radii"),
+        BadValue("turned-edge", "-0.5@1", "0 to less than 1"), BadValue("turned-edge", "10.5", "-10 to 10 waves"),
+        BadValue("zone", "0.5,0.1,0", "0.01 to 0.5"), BadValue("zone", "1.1,0.1,0.1", "RADIUS 0 to 1"),
+        BadValue("zone", "0.5,0.1", "RADIUS,HEIGHT,WIDTH"), Bad(Zones(9), "--zone", "at most 8 zones"),
+        BadValue("roughness", "0.05@40:10", "1 <= FROM < TO <= 100"), BadValue("roughness", "1.5", "0 to 1 wave"),
+        BadValue("roughness", "0.05@5:101", "TO <= 100"), BadValue("seed", "7", "needs --roughness"),
+        Bad({"--roughness", "0.05", "--seed", "4294967296"}, "--seed", "0 to 4294967295"),
+        Bad({"--roughness", "0.05", "--seed", "1.5"}, "--seed", "0 to 4294967295"),
+        BadValue("wavefront", "cube.fits", "not a 2-D image"), BadValue("wavefront", "table.fits", "holds a table"),
+        BadValue("wavefront", "holes.fits", "not finite inside the aperture"),
+        BadValue("wavefront", "missing.fits", "cannot be read"), BadValue("wavefront", "light.txt", "cannot be read"),
+        BadValue("write-wavefront", "pupil.png", ".fits, .fit or .fts"),
+        BadInput{{"--output", "star.fits", "--write-wavefront", "star.fits"}, "--write-wavefront", "its own"},
         BadInput{{"--metrics", "-", "--output", "-"}, "--metrics -", "standard output"},
         BadInput{{"--output", "star.jpg"}, "--output", ".png, .pgm or .fits"},
         BadInput{{"--output", "star"}, "--output", ".png, .pgm or .fits"},
@@ -361,17 +425,37 @@ TEST_F(Renderer, ShowsHelpWithASynopsisEveryOptionInItsGroupAndExamplesAndExits0
     };
     const std::pair<const char *, int> options[] = {
         {"--spherical", 0}, {"--coma", 0}, {"--astigmatism", 0}, {"--zernike", 0}, {"--obstruction", 0},
-        {"--spider", 0}, {"--focus", 1}, {"--f-ratio", 1}, {"--defocus-mm", 1}, {"--startest ", 1},
+        {"--spider", 0}, {"--turned-edge", 0}, {"--zone", 0}, {"--roughness", 0}, {"--seed", 0},
+        {"--wavefront", 0}, {"--write-wavefront", 4}, {"--focus", 1}, {"--f-ratio", 1}, {"--defocus-mm", 1}, {"--startest ", 1},
         {"--startest-mm", 1}, {"--through-focus", 1}, {"--wavelength", 2}, {"--spectrum", 2}, {"--display", 3},
         {"--decades", 3}, {"--view", 3}, {"--panel", 3}, {"--field", 3}, {"--grid", 3}, {"--output", 4},
         {"--metrics", 4}, {"--ee-radii", 4}, {"--strict", 4}};
     for (const auto &[option, group] : options) {
         EXPECT_EQ(groupOf(option), group) << option;
     }
-    for (const char *text : {"--version", "positive focus is extrafocal", "under-correction", "lambda/D"}) {
+    for (const char *text : {"--version", "positive focus is extrafocal", "under-correction", "lambda/D",
+                             "turned-down"}) {
         EXPECT_NE(help.indexOf(text), -1) << text;
     }
     EXPECT_NE(help.indexOf("diffrascope-render --spherical 0.25", starts.back()), -1) << "an example";
+}
+
+QJsonObject Json(const QString &path) { return QJsonDocument::fromJson(ReadFile(path)).object(); }
+
+// Every term of the pupil, written as sampled and read back over the same
+// aperture, gives the same far field, so the same picture and Strehl ratio.
+TEST_F(Renderer, ReadsItsOwnWrittenWavefrontBackToTheSameStarImage) {
+    const QStringList aperture{"--obstruction", "20", "--spider", "3,1@10", "--grid", "512", "--view", "full"};
+    Outcome written = Run(aperture + QStringList{"--spherical", "0.2", "--focus", "0.5", "--coma", "0.1@30",
+                                                 "--turned-edge", "-0.3", "--zone", "0.5,0.1,0.05", "--roughness",
+                                                 "0.03", "--output", "a.pgm", "--metrics", "a.json",
+                                                 "--write-wavefront", "pupil.fits"});
+    ASSERT_EQ(written.exitCode, 0) << written.err.toStdString();
+    Outcome read = Run(aperture + QStringList{"--wavefront", "pupil.fits", "--output", "b.pgm", "--metrics", "b.json"});
+    ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
+    EXPECT_TRUE(ReadFile(Path("a.pgm")) == ReadFile(Path("b.pgm")));
+    EXPECT_EQ(Json(Path("a.json"))["strehl"].toDouble(), Json(Path("b.json"))["strehl"].toDouble());
+    EXPECT_EQ(Json(Path("b.json"))["parameters"].toObject()["wavefront_file"].toString(), "pupil.fits");
 }
 
 TEST_F(Renderer, PrintsVersion101AndExits0) {

@@ -22,6 +22,7 @@ namespace optics = diffrascope::optics;
 constexpr std::int32_t kMaxVaryingLines = 8;   // spectral lines a job gets from the input
 constexpr std::int32_t kMaxVaryingTerms = 4;   // Zernike terms
 constexpr std::int32_t kMaxVaryingRadii = 20;  // encircled-energy radii, beyond the limit of 16
+constexpr std::int32_t kMaxVaryingZones = 9;   // beyond the limit of 8
 
 // The input read as numbers; zeros once it runs out.
 class Numbers {
@@ -99,6 +100,17 @@ optics::Job JobOf(Numbers &in) {
         job.encircledRadii.push_back(in.Real());
     }
     job.threads = in.Whole();
+    // the errors of the figure last, so that inputs written before them keep their meaning
+    optics::Figure &figure = job.system.figure;
+    if (in.Flag()) {
+        figure.edge = {in.Real(), in.Real()};
+    }
+    for (std::int32_t k = in.Small() % (kMaxVaryingZones + 1); k > 0; --k) {
+        figure.zones.push_back({in.Real(), in.Real(), in.Real()});
+    }
+    if (in.Flag()) {
+        figure.roughness = {in.Real(), in.Whole(), in.Whole(), static_cast<std::uint32_t>(in.Whole())};
+    }
     return job;
 }
 

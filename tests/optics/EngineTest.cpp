@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -38,6 +39,17 @@ Job Spidered() {
     return job;
 }
 
+// A measured map of 16 x 16 pixels spanning the pupil, NaN within `hole` pupil radii of the centre.
+std::shared_ptr<const WavefrontMap> Map(double hole) {
+    std::vector<double> values;
+    for (std::int32_t j = 0; j < 16; ++j) {
+        for (std::int32_t i = 0; i < 16; ++i) {
+            values.push_back(std::hypot(i - 7.5, j - 7.5) < 8 * hole ? kNaN : 0.1);
+        }
+    }
+    return std::make_shared<const WavefrontMap>(16, 16, std::move(values), WavefrontUnit::Waves, SpanningGeometry(16, 16));
+}
+
 Job Sheet(double defocus) {
     Job job;
     job.layout = Layout::Panels;
@@ -58,7 +70,7 @@ Job ThroughFocus(double from, double to, double step) {
 std::vector<SpectralLine> Lines(std::int32_t count) {
     std::vector<SpectralLine> lines;
     for (std::int32_t k = 0; k < count; ++k) {
-        lines.push_back({300 + k, 1});
+        lines.push_back({static_cast<double>(300 + k), 1});
     }
     return lines;
 }
@@ -115,6 +127,21 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"vane_width_20", [](Job &j) { j = Spidered(), j.system.aperture.spider.width = 0.2; }, nullptr},
         LimitCase{"vane_width_0", [](Job &j) { j = Spidered(), j.system.aperture.spider.width = 0; }, "spider"},
         LimitCase{"vane_width_21", [](Job &j) { j = Spidered(), j.system.aperture.spider.width = 0.21; }, "spider"},
+        LimitCase{"edge_minus_10", [](Job &j) { j.system.figure.edge = {-10, 0.999}; }, nullptr},
+        LimitCase{"edge_above_10", [](Job &j) { j.system.figure.edge = {10.01, 0.9}; }, "turned-edge"},
+        LimitCase{"edge_start_1", [](Job &j) { j.system.figure.edge = {-1, 1}; }, "turned-edge"},
+        LimitCase{"zones_8", [](Job &j) { j.system.figure.zones.assign(8, {1, -10, 0.01}); }, nullptr},
+        LimitCase{"zones_9", [](Job &j) { j.system.figure.zones.assign(9, {0.5, 0.1, 0.1}); }, "zone"},
+        LimitCase{"zone_width_0", [](Job &j) { j.system.figure.zones = {{0.5, 0.1, 0}}; }, "zone"},
+        LimitCase{"zone_width_above_half", [](Job &j) { j.system.figure.zones = {{0.5, 0.1, 0.51}}; }, "zone"},
+        LimitCase{"zone_radius_above_1", [](Job &j) { j.system.figure.zones = {{1.01, 0.1, 0.1}}; }, "zone"},
+        LimitCase{"roughness_1_at_1_to_100", [](Job &j) { j.system.figure.roughness = {1, 1, 100, 0}; }, nullptr},
+        LimitCase{"roughness_above_1", [](Job &j) { j.system.figure.roughness = {1.01, 10, 40, 1}; }, "roughness"},
+        LimitCase{"roughness_from_above_to", [](Job &j) { j.system.figure.roughness = {0.1, 40, 10, 1}; }, "roughness"},
+        LimitCase{"roughness_to_101", [](Job &j) { j.system.figure.roughness = {0.1, 10, 101, 1}; }, "roughness"},
+        LimitCase{"map_open_in_the_obstruction", [](Job &j) {
+            j.system.figure.measured = Map(0.3), j.system.aperture.obstruction = 0.33; }, nullptr},
+        LimitCase{"map_open_in_the_light", [](Job &j) { j.system.figure.measured = Map(0.3); }, "wavefront"},
         LimitCase{"f_ratio_half", [](Job &j) { j.panels.fRatio = 0.5; }, nullptr},
         LimitCase{"f_ratio_below_half", [](Job &j) { j.panels.fRatio = 0.49; }, "f-ratio"},
         LimitCase{"travel_without_f_ratio", [](Job &j) { j.panels.focusTravel = 1; }, "defocus-mm"},

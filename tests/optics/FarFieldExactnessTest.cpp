@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "FarField.h"
 #include "LiteralFarField.h"
+#include "WavefrontMap.h"
 
 namespace diffrascope::optics {
 namespace {
@@ -35,6 +38,21 @@ OpticalSystem With(OpticalSystem system, void (*change)(OpticalSystem &)) {
     return system;
 }
 
+// A map with no symmetry, NaN beyond the pupil's circle.
+std::shared_ptr<const WavefrontMap> LopsidedMap() {
+    const std::int32_t side = 33;
+    std::vector<double> values;
+    for (std::int32_t j = 0; j < side; ++j) {
+        for (std::int32_t i = 0; i < side; ++i) {
+            const double x = (i - 16) / 16.5;
+            const double y = (j - 16) / 16.5;
+            values.push_back(x * x + y * y > 1.1 ? std::nan("") : 0.2 * x * y * y + 0.1 * x - 0.05 * y);
+        }
+    }
+    return std::make_shared<const WavefrontMap>(side, side, std::move(values), WavefrontUnit::Waves,
+                                                SpanningGeometry(side, side));
+}
+
 std::vector<ExactCase> Cases() {
     const OpticalSystem plain = Spec(0.25, -1.5, 0.33);
     const OpticalSystem comaAlongX = With(plain, [](OpticalSystem &s) { s.aberrations.coma = {0.7, 0}; });
@@ -56,8 +74,17 @@ std::vector<ExactCase> Cases() {
         s.aberrations.zernike = {{5, 0.1}, {36, 0.02}};
         s.aperture.spider = {5, 0.015, 12.5};
     });
+    const OpticalSystem edgeAndZones = With(plain, [](OpticalSystem &s) {
+        s.figure.edge = {-0.3, 0.85};
+        s.figure.zones = {{0.5, 0.1, 0.05}, {0.2, -0.05, 0.1}};
+    });
+    const OpticalSystem rough = With(plain, [](OpticalSystem &s) { s.figure.roughness = {0.05, 2, 9, 11}; });
+    const OpticalSystem measured = With(threeVanes, [](OpticalSystem &s) { s.figure.measured = LopsidedMap(); });
     std::vector<ExactCase> cases;
     for (std::int32_t n : {8, 32, 64, 256}) {
+        cases.push_back({"edge_and_zones", n, 550, edgeAndZones});
+        cases.push_back({"roughness", n, 632.8, rough});
+        cases.push_back({"measured_map", n, 450, measured});
         cases.push_back({"window_terms", n, 550, plain});
         cases.push_back({"coma_along_x", n, 632.8, comaAlongX});
         cases.push_back({"coma_along_y", n, 550, comaAlongY});

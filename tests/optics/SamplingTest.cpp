@@ -12,16 +12,12 @@
 namespace diffrascope::optics {
 namespace {
 
-// The largest step of the wavefront, in waves, between lit neighbours along
-// the rows and columns of the grid: measured, not derived from the slope.
+// The largest step of the whole sampled wavefront, in waves, between lit
+// neighbours along the rows and columns of the grid: measured, not derived
+// from the slope.
 double LargestStep(const OpticalSystem &system, std::int32_t n) {
     const PupilSampler pupil(system, n, system.wavelength);
-    const double radius = 0.1 * n * 550 / system.wavelength;
-    auto wavefront = [&](std::int32_t a, std::int32_t b) {
-        const double x = -a / radius;
-        const double y = b / radius;
-        return pupil.Wavefront(x, y, x * x + y * y);
-    };
+    auto wavefront = [&](std::int32_t a, std::int32_t b) { return pupil.Sampled(a, b); };
     double largest = 0;
     const std::int32_t r = pupil.Radius();
     for (std::int32_t a = -r; a <= r; ++a) {
@@ -74,6 +70,27 @@ OpticalSystem WithComa(double waves) {
     return system;
 }
 
+// A zone's steepest slope is sqrt(2/e) HEIGHT/WIDTH, at RADIUS +- WIDTH/sqrt 2:
+// at a width of 0.1 the limit is a height of 25.6 x 0.1 / (2 x 0.858) = 1.49
+// waves. A turned edge's is 2 DEPTH/(1 - START), at the rim: 3.2 waves from 0.5.
+OpticalSystem WithZone(double height) {
+    OpticalSystem system;
+    system.figure.zones = {{0.6, height, 0.1}};
+    return system;
+}
+
+OpticalSystem WithEdge(double depth) {
+    OpticalSystem system;
+    system.figure.edge = {depth, 0.5};
+    return system;
+}
+
+OpticalSystem WithRoughness(double rms, std::int32_t from, std::int32_t to) {
+    OpticalSystem system;
+    system.figure.roughness = {rms, from, to, 3};
+    return system;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EitherSideOfTheLimit, SamplingGuard,
     ::testing::Values(GuardCase{"defocus_5_7", testing::Pupil(0, 5.7, 0)},
@@ -81,7 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
                       GuardCase{"defocus_minus_7_1", testing::Pupil(0, -7.1, 0.33)},
                       GuardCase{"spherical_2_8", testing::Pupil(2.8, 0, 0)},
                       GuardCase{"spherical_3_6", testing::Pupil(3.6, 0, 0)},
-                      GuardCase{"coma_3_8", WithComa(3.8)}, GuardCase{"coma_4_8", WithComa(4.8)}),
+                      GuardCase{"coma_3_8", WithComa(3.8)}, GuardCase{"coma_4_8", WithComa(4.8)},
+                      GuardCase{"zone_1_35", WithZone(1.35)}, GuardCase{"zone_1_65", WithZone(1.65)},
+                      GuardCase{"edge_minus_2_9", WithEdge(-2.9)}, GuardCase{"edge_minus_3_5", WithEdge(-3.5)}),
     [](const ::testing::TestParamInfo<GuardCase> &info) { return std::string(info.param.name); });
 
 TEST(SamplingGuard, NeverStaysSilentWhereTheGridStepsByMoreThanHalfAWave) {
@@ -91,6 +110,29 @@ TEST(SamplingGuard, NeverStaysSilentWhereTheGridStepsByMoreThanHalfAWave) {
             EXPECT_FALSE(SamplingNeeds(system, Spectrum{}).Warnings(256).empty()) << "focus " << focus;
         }
     }
+}
+
+// Roughness's slope has no closed form: the guard takes it from its own finer sampling.
+TEST(SamplingGuard, NeverStaysSilentWhereRoughnessStepsByMoreThanHalfAWave) {
+    std::int32_t aliasing = 0;
+    for (double rms = 0.05; rms <= 0.6; rms += 0.05) {
+        const OpticalSystem system = WithRoughness(rms, 5, 20);
+        if (LargestStep(system, 256) > 0.5) {
+            ++aliasing;
+            EXPECT_FALSE(SamplingNeeds(system, Spectrum{}).Warnings(256).empty()) << "RMS " << rms;
+        }
+    }
+    EXPECT_GT(aliasing, 0) << "no case tries the guard";
+}
+
+// k cycles per diameter span 2R grid steps: two steps to a cycle of TO = 40
+// need R = 40, a 512 grid at 550 nm (R = 51.2) but 1024 at 780 nm (36.1 at 512).
+TEST(SamplingGuard, AsksForTwoGridStepsToACycleOfRoughnessHighestFrequency) {
+    const OpticalSystem system = WithRoughness(0.001, 10, 40);
+    EXPECT_FALSE(SamplingNeeds(system, Spectrum{}).Warnings(256).empty());
+    EXPECT_TRUE(SamplingNeeds(system, Spectrum{}).Warnings(512).empty());
+    EXPECT_FALSE(SamplingNeeds(system, PhotopicSpectrum()).Warnings(512).empty());
+    EXPECT_TRUE(SamplingNeeds(system, PhotopicSpectrum()).Warnings(1024).empty());
 }
 
 TEST(SamplingGuard, AsksForVanesAtLeastOneGridStepWide) {

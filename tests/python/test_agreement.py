@@ -35,6 +35,10 @@ CASES = [
     (dict(spherical=0.5, through_focus=(-2, 2, 2), f_ratio=5, panel=96, display="log"),
      ["--spherical", "0.5", "--through-focus", "-2:2:2", "--f-ratio", "5", "--panel", "96", "--display", "log"]),
     (dict(astigmatism=1, f_ratio=8, startest_mm=2), ["--astigmatism", "1", "--f-ratio", "8", "--startest-mm", "2"]),
+    (dict(turned_edge=(-0.1, 0.85), zone=[(0.4, 0.05, 0.1), (0.7, -0.05, 0.05)], roughness=(0.02, 10, 30), seed=5,
+          grid=512),
+     ["--turned-edge", "-0.1@0.85", "--zone", "0.4,0.05,0.1", "--zone", "0.7,-0.05,0.05", "--roughness", "0.02@10:30",
+      "--seed", "5", "--grid", "512"]),
     (dict(f_ratio=4.8, defocus_mm=1.014, ee_radii=(5, 10.5)),
      ["--f-ratio", "4.8", "--defocus-mm", "1.014", "--ee-radii", "5,10.5"]),
 ]

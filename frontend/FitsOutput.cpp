@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "HugePages.h"
+#include "Units.h"
 
 namespace diffrascope::frontend {
 namespace {
@@ -17,6 +18,7 @@ constexpr std::size_t kFitsBlock = 2880; // bytes: a FITS file grows a block at 
 constexpr std::size_t kHeaderBlocks = 4; // room for an HDU's keywords
 constexpr std::size_t kGrowth = 1 << 20; // bytes the memory file grows by when its first guess falls short
 constexpr double kMetresPerNanometre = 1e-9;
+constexpr double kMetresPerMillimetre = 1e-3;
 constexpr const char *kCreator = "diffrascope-render " DIFFRASCOPE_VERSION_TEXT;
 
 // A memory file that frees its buffer; status follows CFITSIO's convention.
@@ -174,6 +176,16 @@ std::vector<FitsKey> CommonKeys(const optics::Result &result) {
     });
     if (result.job.panels.fRatio) {
         keys.push_back({"FRATIO", *result.job.panels.fRatio, "focal ratio"});
+    }
+    if (result.job.apertureMm) {
+        const double arcseconds = optics::ArcsecondsPerLambdaOverD(pupil.wavelength, *result.job.apertureMm);
+        keys.push_back({"DIAM", *result.job.apertureMm * kMetresPerMillimetre, "aperture's diameter [m]"});
+        keys.push_back({"PIXELSCL", result.pixelScale * result.view.bin * arcseconds, "data pixel [arcsec]"});
+        if (result.job.panels.fRatio) {
+            keys.push_back({"FOCALLEN", optics::FocalLengthMm(*result.job.apertureMm, *result.job.panels.fRatio) *
+                                            kMetresPerMillimetre,
+                            "focal length [m]"});
+        }
     }
     keys.push_back({"CREATOR", std::string(kCreator), ""});
     return keys;

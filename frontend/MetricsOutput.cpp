@@ -4,6 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <optional>
+
+#include "Units.h"
+
 namespace diffrascope::frontend {
 namespace {
 
@@ -58,12 +62,32 @@ QJsonObject Parameters(const optics::Result &result) {
     if (result.job.panels.fRatio) {
         parameters.insert("f_ratio", *result.job.panels.fRatio);
     }
+    if (result.job.apertureMm) {
+        parameters.insert("aperture_mm", *result.job.apertureMm);
+        if (result.job.panels.fRatio) {
+            parameters.insert("focal_length_mm", optics::FocalLengthMm(*result.job.apertureMm, *result.job.panels.fRatio));
+        }
+    }
     return parameters;
 }
 
 QJsonValue Optional(const std::optional<double> &value) { return value ? QJsonValue(*value) : QJsonValue(); }
 
-void AddMetrics(QJsonObject &object, const optics::Metrics &m) {
+// lambda/D in arcseconds, where the job has an aperture.
+std::optional<double> Arcseconds(const optics::Result &result) {
+    if (!result.job.apertureMm) {
+        return std::nullopt;
+    }
+    return optics::ArcsecondsPerLambdaOverD(result.job.system.wavelength, *result.job.apertureMm);
+}
+
+void AddArcseconds(QJsonObject &object, const optics::Metrics &m, double arcseconds) {
+    object.insert("fwhm_arcsec", m.fwhm * arcseconds);
+    object.insert("ee50_arcsec", m.ee50 ? QJsonValue(*m.ee50 * arcseconds) : QJsonValue());
+    object.insert("ee80_arcsec", m.ee80 ? QJsonValue(*m.ee80 * arcseconds) : QJsonValue());
+}
+
+void AddMetrics(QJsonObject &object, const optics::Metrics &m, std::optional<double> arcseconds) {
     QJsonArray encircled;
     for (const optics::EncircledEnergy &ee : m.encircled) {
         encircled.append(QJsonObject{{"radius_lambda_over_d", ee.radius}, {"fraction", ee.fraction}});
@@ -76,6 +100,9 @@ void AddMetrics(QJsonObject &object, const optics::Metrics &m) {
     object.insert("encircled_energy", encircled);
     object.insert("ee50_lambda_over_d", Optional(m.ee50));
     object.insert("ee80_lambda_over_d", Optional(m.ee80));
+    if (arcseconds) {
+        AddArcseconds(object, m, *arcseconds);
+    }
 }
 
 } // namespace
@@ -100,17 +127,20 @@ QByteArray MetricsJson(const optics::Result &result) {
                               "top left; peak_offset_lambda_over_d: the true peak, x right and y up from the axis"}}},
         {"warnings", QJsonArray::fromStringList(warnings)},
     };
+    if (const std::optional<double> arcseconds = Arcseconds(result)) {
+        root.insert("pixel_scale_arcsec", result.pixelScale * *arcseconds);
+    }
     if (result.IsSheet()) {
         QJsonArray panels;
         for (std::size_t k = 0; k < result.panels.size(); ++k) {
             QJsonObject panel{{"focus_waves", result.panels[k].focus.waves},
                               {"label", QString::fromStdString(result.panels[k].focus.Label())}};
-            AddMetrics(panel, *result.panels[k].metrics);
+            AddMetrics(panel, *result.panels[k].metrics, Arcseconds(result));
             panels.append(panel);
         }
         root.insert("panels", panels);
     } else {
-        AddMetrics(root, *result.panels.front().metrics);
+        AddMetrics(root, *result.panels.front().metrics, Arcseconds(result));
     }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }

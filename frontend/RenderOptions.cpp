@@ -55,6 +55,7 @@ const Range kAngleRange = RangeOf(optics::kAngleLimit);
 const Range kZernikeRange = RangeOf(optics::kZernikeLimit);
 const Range kVaneWidthRange = RangeOf(optics::kVaneWidthLimit);
 const Range kFRatioRange = RangeOf(optics::kFRatioLimit);
+const Range kApertureRange = RangeOf(optics::kApertureLimit);
 const Range kDefocusMmRange = RangeOf(optics::kTravelLimit);
 const Range kStarTestRange = RangeOf(optics::kStarTestLimit);
 const Range kStarTestMmRange = RangeOf(optics::kStarTestTravelLimit);
@@ -80,6 +81,7 @@ constexpr const char *kComa = "coma";
 constexpr const char *kAstigmatism = "astigmatism";
 constexpr const char *kZernike = "zernike";
 constexpr const char *kSpider = "spider";
+constexpr const char *kAperture = "aperture-mm";
 constexpr const char *kTurnedEdge = "turned-edge";
 constexpr const char *kZone = "zone";
 constexpr const char *kRoughness = "roughness";
@@ -138,6 +140,10 @@ const OptionText kOptions[] = {
     {name::kSpider, "COUNT,WIDTH[@DEG]", group::kOptics,
      "Spider: COUNT vanes (1 to 8) from the centre to the rim, evenly spaced, WIDTH percent of the aperture's "
      "diameter (more than 0, at most 20), the first at DEG (default 0)."},
+    {name::kAperture, "D", group::kOptics,
+     "The aperture's diameter, 10 to 10000 mm: the picture gets an angular scale, lambda/D being 206265 lambda/D "
+     "arcseconds; the metrics add the pixel scale, FWHM, EE50 and EE80 in arcseconds, FITS adds DIAM (m) and "
+     "PIXELSCL (arcseconds per pixel), and with --f-ratio the focal length."},
     {name::kTurnedEdge, "DEPTH[@START]", group::kOptics,
      "A turned edge: DEPTH ((u - START)/(1 - START))^2 waves beyond the normalised radius START (0 to less than "
      "1, default 0.9), DEPTH -10 to 10 waves at the rim. A turned-down edge of a concave mirror is a negative "
@@ -524,10 +530,12 @@ Problem Reader::ReadOptics(RenderRequest &request) {
         double *target;
         double (*convert)(double);
     };
+    double aperture = 0;
     const Plain plain[] = {
         {name::kSpherical, kSphericalRange, &system.aberrations.spherical, nullptr},
         {name::kObstruction, kObstructionRange, &system.aperture.obstruction, &optics::FractionOfPercent},
         {name::kWavelength, kWavelengthRange, &system.wavelength, nullptr},
+        {name::kAperture, kApertureRange, &aperture, nullptr},
     };
     for (const Plain &value : plain) {
         if (!Has(value.option)) {
@@ -539,6 +547,9 @@ Problem Reader::ReadOptics(RenderRequest &request) {
         }
         const double number = ToDouble(std::get<Decimal>(read));
         *value.target = value.convert != nullptr ? value.convert(number) : number;
+    }
+    if (Has(name::kAperture)) {
+        request.job.apertureMm = aperture;
     }
     if (Problem problem = ReadAngledTerm(name::kComa, system.aberrations.coma)) {
         return problem;

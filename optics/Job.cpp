@@ -125,6 +125,9 @@ void CheckLight(const Spectrum &light) {
 }
 
 void CheckLayout(const Job &job) {
+    if (job.apertureMm) {
+        Check(kApertureLimit, *job.apertureMm);
+    }
     if (job.grid && !IsGridSize(*job.grid)) {
         throw ParameterError("grid", std::to_string(*job.grid) + " is not 256, 512, 1024, 2048 or 4096");
     }

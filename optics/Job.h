@@ -29,6 +29,9 @@ struct Job {
     // test's middle, unless `panels` gives it as focuser travel.
     OpticalSystem system;
     Spectrum light; // no line: the system's reference wavelength alone
+    // The aperture's diameter in mm: gives the picture an angular scale
+    // (lambda/D in arcseconds) and, with a focal ratio, a focal length.
+    std::optional<double> apertureMm;
     Panels panels;
     Layout layout = Layout::Crop;
     std::optional<std::int32_t> grid; // Crop and Full: else the window's 512; Panels: else the smallest that serves

@@ -41,6 +41,7 @@ inline constexpr Limit kTravelLimit{"defocus-mm", -100, 100, false, "-100 to 100
 inline constexpr Limit kStarTestLimit{"startest", 0, 50, true, "more than 0 and at most 50 waves"};
 inline constexpr Limit kStarTestTravelLimit{"startest-mm", 0, 100, true, "more than 0 and at most 100 mm"};
 inline constexpr Limit kFieldLimit{"field", 0, 10000, true, "more than 0 and at most 10000 lambda/D"};
+inline constexpr Limit kApertureLimit{"aperture-mm", 10, 10000, false, "10 to 10000 mm"};
 inline constexpr Limit kFocusFieldLimit{"focus-field", 0, 10000, true, "more than 0 and at most 10000 lambda/D"};
 inline constexpr Limit kDecadesLimit{"decades", 1, 10, false, "1 to 10"};
 inline constexpr Limit kRadiusLimit{"ee-radii", 0, 1000, true, "more than 0 and at most 1000 lambda/D"};

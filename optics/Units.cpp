@@ -16,6 +16,8 @@ constexpr double kWaveTenth = 0.1; // the window's factor for its spherical and 
 constexpr double kPercent = 0.01;
 constexpr double kNanometresPerMillimetre = 1e6;
 constexpr double kTravelFactor = 8; // travel = W 8 F^2 lambda
+constexpr double kArcsecondsPerRadian = 648000 / 3.141592653589793;
+constexpr double kNanometresPerMillimetreOfAperture = 1e6; // lambda (nm) / D (mm) = 1e-6 radians
 
 } // namespace
 
@@ -36,6 +38,12 @@ double WindowWaves(double waves) {
 }
 
 double FractionOfPercent(double percent) { return percent * kPercent; }
+
+double ArcsecondsPerLambdaOverD(double wavelength, double apertureMm) {
+    return kArcsecondsPerRadian * (wavelength / (apertureMm * kNanometresPerMillimetreOfAperture));
+}
+
+double FocalLengthMm(double apertureMm, double fRatio) { return apertureMm * fRatio; }
 
 double WavesOfTravel(double millimetres, double fRatio, double wavelength) {
     const double lambda = wavelength / kNanometresPerMillimetre;

@@ -26,6 +26,13 @@ double WindowWaves(double waves);
 // The obstruction and the vanes' width: percent of the diameter to a fraction.
 double FractionOfPercent(double percent);
 
+// lambda/D in arcseconds for a wavelength in nm and an aperture in mm:
+// 206264.8 lambda/D, lambda/D in radians (648000 / pi arcseconds to the radian).
+double ArcsecondsPerLambdaOverD(double wavelength, double apertureMm);
+
+// The focal length in mm of an aperture in mm at a focal ratio.
+double FocalLengthMm(double apertureMm, double fRatio);
+
 // Focuser travel and defocus W020: W = travel / (8 F^2 lambda), travel in mm,
 // F the focal ratio, lambda in nm; positive travel is outward (extrafocal).
 double WavesOfTravel(double millimetres, double fRatio, double wavelength);

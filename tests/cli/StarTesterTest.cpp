@@ -113,6 +113,21 @@ TEST_F(StarTester, TurnsFocuserTravelIntoWavesOfDefocus) {
     EXPECT_NEAR(Json(inward.out)["parameters"].toObject()["focus_waves"].toDouble(), -10.0, 0.005);
 }
 
+// lambda/D at 550 nm through 200 mm is 550e-9 / 0.2 radians, 0.5672 arcseconds.
+TEST_F(StarTester, GivesTheMetricsInArcsecondsThroughAnAperture) {
+    const Outcome outcome = Run({"--aperture-mm", "200", "--f-ratio", "5", "--metrics", "-"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    const QJsonObject m = Json(outcome.out);
+    const double arcseconds = 550e-9 / 0.2 * 180 / 3.141592653589793 * 3600;
+    EXPECT_NEAR(m["pixel_scale_arcsec"].toDouble(), 0.2 * arcseconds, 1e-12);
+    for (const char *key : {"fwhm", "ee50", "ee80"}) {
+        EXPECT_NEAR(m[QString(key) + "_arcsec"].toDouble(), m[QString(key) + "_lambda_over_d"].toDouble() * arcseconds,
+                    1e-12)
+            << key;
+    }
+    EXPECT_EQ(m["parameters"].toObject()["focal_length_mm"].toDouble(), 1000);
+}
+
 // At N = 256 and 550 nm the pupil is 25.6 grid steps in radius: defocus of 7
 // waves steps 28 / 25.6 half waves at the rim; 512 samples it.
 TEST_F(StarTester, WarnsOfAnUndersampledGridAndRefusesItWhenStrict) {

@@ -53,7 +53,8 @@ def amplitude_grey(intensity):
 with tempfile.TemporaryDirectory() as folder:
     optics = ["--spherical", "0.25", "--focus", "-0.5", "--coma", "0.5@30", "--astigmatism", "0.2@-15",
               "--obstruction", "33", "--wavelength", "632.8", "--spider", "3,1.5@10",
-              "--zernike", "5=0.05,12=-0.02", "--spectrum", "500:600:50", "--grid", "512", "--view", "full"]
+              "--zernike", "5=0.05,12=-0.02", "--spectrum", "500:600:50", "--grid", "512", "--view", "full",
+              "--aperture-mm", "250", "--f-ratio", "4"]
     render(folder, *optics, "--output", "star.fits", "--metrics", "star.json")
     check(os.path.getsize(os.path.join(folder, "star.fits")) % 2880 == 0, "the file is whole 2880-byte blocks")
     picture = pgm_pixels(render(folder, *optics, "--output", "-"))
@@ -66,7 +67,9 @@ with tempfile.TemporaryDirectory() as folder:
         check(data.min() >= 0, "intensities are not negative")
         expected = {"SPHERAB": 0.25, "DEFOCUS": -0.5, "OBSCUR": 0.33, "WAVELEN": 632.8e-9, "GRIDSIZE": 512,
                     "PIXSCALE": 110 / 632.8, "COMA": 0.5, "COMAANG": 30, "ASTIG": 0.2, "ASTIGANG": -15,
-                    "SPIDERN": 3, "SPIDERW": 0.015, "SPIDERA": 10, "BINNING": 1}
+                    "SPIDERN": 3, "SPIDERW": 0.015, "SPIDERA": 10, "BINNING": 1, "DIAM": 0.25, "FOCALLEN": 1.0,
+                    # arcseconds per data pixel: 110/lambda lambda/D of lambda / D radians
+                    "PIXELSCL": 110 / 632.8 * 632.8e-9 / 0.25 * 180 / math.pi * 3600}
         for key, value in expected.items():
             check(key in header and math.isclose(header[key], value, rel_tol=1e-12, abs_tol=1e-15),
                   f"{key} is {header.get(key)}, not {value}")

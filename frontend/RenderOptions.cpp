@@ -104,6 +104,7 @@ constexpr const char *kDecades = "decades";
 constexpr const char *kStrict = "strict";
 constexpr const char *kMetrics = "metrics";
 constexpr const char *kEeRadii = "ee-radii";
+constexpr const char *kMtf = "mtf";
 constexpr const char *kOutput = "output";
 } // namespace name
 
@@ -212,6 +213,11 @@ const OptionText kOptions[] = {
      "Write JSON to FILE (- for standard output): the parameters, the grid, the pixel scale, the Strehl ratio, "
      "the peak, the FWHM, encircled energy (about the optical axis, fractions of the whole grid's flux) and "
      "warnings; for a sheet one entry per panel."},
+    {name::kMtf, "FILE", group::kOutput,
+     "Write the MTF of the (focus panel's) star image to FILE: .csv with the header frequency,x,y,average, .json "
+     "an object of those four arrays, - CSV on standard output. The modulus of the optical transfer function, "
+     "normalised to 1 at zero frequency, along the picture's x and y axes and averaged around the axis, against "
+     "the frequency in units of the cut-off D/lambda of --wavelength, 0 to 1, at every grid frequency."},
     {name::kEeRadii, "R[,R...]", group::kOutput,
      "More encircled-energy radii in lambda/D (more than 0, at most 1000; at most 16), after the Airy dark "
      "rings 1.2197, 2.2331 and 3.2383."},
@@ -439,6 +445,7 @@ class Reader {
     Problem ReadWavefront(std::shared_ptr<const optics::WavefrontMap> &map);
     Problem CheckFigure(const RenderRequest &request) const;
     Problem ReadWavefrontOutput(RenderRequest &request);
+    Problem ReadMtfOutput(RenderRequest &request);
     Problem ReadSpectrum(optics::Spectrum &spectrum);
     Problem ReadSpectrumFile(const QString &path, optics::Spectrum &spectrum);
     Problem ReadSpectrumRange(const QString &text, optics::Spectrum &spectrum);
@@ -1058,11 +1065,16 @@ Problem Reader::ReadOutputs(RenderRequest &request) {
             return problem;
         }
     }
+    if (Problem problem = ReadMtfOutput(request)) {
+        return problem;
+    }
     if (!Has(name::kOutput)) {
-        if (request.job.metrics || !rules_.outputRequired) {
-            return std::nullopt;
+        const bool another = request.job.metrics || Has(name::kMtf) || Has(name::kWriteWavefront);
+        if (another || !rules_.outputRequired) {
+            return ReadWavefrontOutput(request);
         }
-        return QStringLiteral("%1 FILE is required; %1 accepts %2 (or give --metrics alone).")
+        return QStringLiteral("%1 FILE is required; %1 accepts %2 (or give --metrics, --mtf or --write-wavefront "
+                              "alone).")
             .arg(Dashed(name::kOutput), accepted);
     }
     request.output = Value(name::kOutput);
@@ -1084,6 +1096,33 @@ Problem Reader::ReadOutputs(RenderRequest &request) {
         return QStringLiteral("--output - and --metrics - cannot both use standard output.");
     }
     return ReadWavefrontOutput(request);
+}
+
+// FILE.csv, FILE.json or - (CSV on standard output).
+Problem Reader::ReadMtfOutput(RenderRequest &request) {
+    if (!Has(name::kMtf)) {
+        return std::nullopt;
+    }
+    const QString target = Value(name::kMtf);
+    const QString accepted = QStringLiteral("a .csv or .json file, or - for CSV on standard output");
+    if (target == QLatin1String(kStandardOutputName) || target.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        request.mtfFormat = MtfFormat::Csv;
+    } else if (target.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive)) {
+        request.mtfFormat = MtfFormat::Json;
+    } else {
+        return Refused(name::kMtf, target, QStringLiteral("is neither CSV nor JSON"), accepted);
+    }
+    const bool bothOnStandardOutput = target == QLatin1String(kStandardOutputName) &&
+                                      (Value(name::kOutput) == QLatin1String(kStandardOutputName) ||
+                                       request.metrics == QLatin1String(kStandardOutputName));
+    if (bothOnStandardOutput || (target != QLatin1String(kStandardOutputName) &&
+                                 (target == Value(name::kOutput) || target == request.metrics))) {
+        return Refused(name::kMtf, target, QStringLiteral("shares its file with another output"),
+                       accepted + QStringLiteral(" of its own"));
+    }
+    request.mtf = target;
+    request.job.curves = true;
+    return std::nullopt;
 }
 
 Problem Reader::ReadWavefrontOutput(RenderRequest &request) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "Engine.h"
+#include "MtfOutput.h"
 #include "SheetPicture.h"
 
 namespace diffrascope::frontend {
@@ -20,6 +21,8 @@ struct RenderRequest {
     PictureFormat format = PictureFormat::Png;
     QString metrics; // empty: none; kStandardOutputName: standard output
     QString wavefrontOutput; // empty: none; else a FITS file of the sampled wavefront
+    QString mtf;             // empty: none; kStandardOutputName: standard output (CSV)
+    MtfFormat mtfFormat = MtfFormat::Csv;
     bool strict = false; // a warning fails the run
 };
 

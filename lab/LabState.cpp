@@ -59,7 +59,8 @@ QString DefaultValue(const QString &option) {
 bool IsRefusedOption(const QString &option) {
     static const QStringList refused{QStringLiteral("output"),  QStringLiteral("metrics"),
                                      QStringLiteral("strict"),  QStringLiteral("ee-radii"),
-                                     QStringLiteral("view"),    QStringLiteral("through-focus")};
+                                     QStringLiteral("view"),    QStringLiteral("through-focus"),
+                                     QStringLiteral("mtf")};
     return refused.contains(option);
 }
 

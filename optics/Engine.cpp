@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <new>
 #include <utility>
 
@@ -28,6 +29,19 @@ namespace {
 
 constexpr double kMetricsUnits = 0.25; // a panel's metrics, in far fields of work
 constexpr double kCurvesUnits = 0.5;   // a panel's curves
+
+// The panel whose curves are measured: the one in focus, or where no panel
+// is (a through-focus range that misses 0), the one nearest focus.
+std::size_t CurvesPanel(const std::vector<PanelFocus> &panels) {
+    std::size_t nearest = 0;
+    for (std::size_t k = 0; k < panels.size(); ++k) {
+        if (panels[k].role == Role::Focus) {
+            return k;
+        }
+        nearest = std::fabs(panels[k].waves) < std::fabs(panels[nearest].waves) ? k : nearest;
+    }
+    return nearest;
+}
 
 std::vector<double> FocusList(const std::vector<PanelFocus> &panels) {
     std::vector<double> focus;
@@ -154,17 +168,17 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
     const double fields = FarFields(job.light);
     const double panels = static_cast<double>(d.panels.size());
     const bool reference = NeedsReference(d);
-    const auto focusPanels = static_cast<double>(std::count_if(
-        d.panels.begin(), d.panels.end(), [](const PanelFocus &panel) { return panel.role == Role::Focus; }));
+    const std::size_t curvesPanel = CurvesPanel(d.panels);
     const double curves = job.curves ? kCurvesUnits : 0;
     Checkpoint checkpoint(control, panels * fields + (reference ? fields + curves : 0) +
-                                       (job.metrics ? panels * kMetricsUnits : 0) + focusPanels * curves);
+                                       (job.metrics ? panels * kMetricsUnits : 0) + curves);
     Imager &images = ImagerFor(d.grid);
     if (reference) {
         ComputeReference(d, checkpoint);
     }
     Result result;
-    for (const PanelFocus &focus : d.panels) {
+    for (std::size_t k = 0; k < d.panels.size(); ++k) {
+        const PanelFocus &focus = d.panels[k];
         OpticalSystem system = job.system;
         system.aberrations.focus = focus.waves;
         images.Compute(system, job.light, image, checkpoint);
@@ -181,7 +195,7 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
                 Measure(image, referencePeak, d.pixelScale, job.encircledRadii, checkpoint, &fine, &scratch);
             checkpoint.End();
         }
-        if (job.curves && focus.role == Role::Focus) {
+        if (job.curves && k == curvesPanel) {
             checkpoint.Begin(kCurvesUnits);
             rendered.curves = MeasureCurves(image, d.pixelScale, job.light, job.system.wavelength, checkpoint);
             checkpoint.End();

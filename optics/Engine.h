@@ -66,7 +66,7 @@ struct PanelResult {
     std::vector<std::uint8_t> grey;  // side x side, row-major, top row first
     std::vector<double> intensities; // side x side, row-major, bottom row first; empty unless the job keeps them
     std::optional<Metrics> metrics;
-    std::optional<Curves> curves; // the focus panel's, when the job asks for curves
+    std::optional<Curves> curves; // the focus panel's (else the one nearest focus), when the job asks for curves
     double width = 0;             // lambda/D the panel shows
 
     // Picture pixel (x, y): x right, y down from the top-left corner.

@@ -14,6 +14,7 @@
 #include "FileOutput.h"
 #include "FitsOutput.h"
 #include "MetricsOutput.h"
+#include "MtfOutput.h"
 #include "OpticsError.h"
 #include "RenderOptions.h"
 #include "SheetPicture.h"
@@ -139,6 +140,8 @@ int Render(const RenderRequest &request) {
     }
     const QByteArray metrics =
         request.metrics.isEmpty() ? QByteArray() : diffrascope::frontend::MetricsJson(*result.value);
+    const QByteArray mtf =
+        request.mtf.isEmpty() ? QByteArray() : diffrascope::frontend::MtfFile(*result.value, request.mtfFormat);
     std::optional<diffrascope::frontend::FitsBytes> wavefront;
     if (!request.wavefrontOutput.isEmpty() && !(wavefront = EncodeWavefront(*result.value))) {
         return kExitFailure;
@@ -150,6 +153,9 @@ int Render(const RenderRequest &request) {
         return kExitFailure;
     }
     if (!request.metrics.isEmpty() && !Write(request.metrics, metrics)) {
+        return kExitFailure;
+    }
+    if (!request.mtf.isEmpty() && !Write(request.mtf, mtf)) {
         return kExitFailure;
     }
     return kExitSuccess;

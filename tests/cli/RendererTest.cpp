@@ -295,6 +295,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadValue("panel", "16", "32 to 2048"), Bad({"--panel", "512", "--grid", "256"}, "--panel", "larger than --grid"),
         BadValue("field", "0", "more than 0"), Bad({"--view", "full", "--startest", "4"}, "--view", "together"),
         BadValue("focus-field", "20", "needs --startest"), BadValue("aperture-mm", "0", "10 to 10000 mm"),
+        BadValue("mtf", "mtf.txt", ".csv or .json"), Bad({"--mtf", "-", "--metrics", "-"}, "--mtf", "of its own"),
         Bad({"--startest", "8", "--focus-field", "0"}, "--focus-field", "more than 0"),
         BadValue("display", "linear", "amplitude or log"), BadValue("decades", "4", "--display log"),
         Bad({"--display", "log", "--decades", "11"}, "--decades", "1 to 10"),

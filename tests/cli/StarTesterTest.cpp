@@ -113,6 +113,29 @@ TEST_F(StarTester, TurnsFocuserTravelIntoWavesOfDefocus) {
     EXPECT_NEAR(Json(inward.out)["parameters"].toObject()["focus_waves"].toDouble(), -10.0, 0.005);
 }
 
+// The perfect unobstructed aperture's MTF, (2/pi)(acos v - v sqrt(1 - v^2))
+// (Goodman), from 0 to the cut-off; the JSON holds the same numbers as the CSV.
+TEST_F(StarTester, WritesTheMtfAsCsvAndJsonUpToTheCutOff) {
+    const Outcome csv = Run({"--grid", "1024", "--mtf", "-"});
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    QList<QByteArray> lines = csv.out.trimmed().split('\n');
+    ASSERT_GT(lines.size(), 200);
+    EXPECT_EQ(lines.takeFirst(), "frequency,x,y,average");
+    const double pi = 3.141592653589793;
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.split(',');
+        ASSERT_EQ(fields.size(), 4) << line.toStdString();
+        const double v = fields[0].toDouble();
+        ASSERT_LE(v, 1.0);
+        EXPECT_NEAR(fields[1].toDouble(), 2 / pi * (std::acos(v) - v * std::sqrt(1 - v * v)), 0.003) << v;
+    }
+    ASSERT_EQ(Run({"--grid", "1024", "--mtf", "mtf.json"}).exitCode, 0);
+    const QJsonObject json = Json(ReadFile(Path("mtf.json")));
+    ASSERT_EQ(json["frequency"].toArray().size(), lines.size());
+    EXPECT_EQ(json["x"].toArray().last().toDouble(), lines.last().split(',')[1].toDouble());
+    EXPECT_EQ(json.keys(), (QStringList{"average", "frequency", "x", "y"}));
+}
+
 // lambda/D at 550 nm through 200 mm is 550e-9 / 0.2 radians, 0.5672 arcseconds.
 TEST_F(StarTester, GivesTheMetricsInArcsecondsThroughAnAperture) {
     const Outcome outcome = Run({"--aperture-mm", "200", "--f-ratio", "5", "--metrics", "-"});

@@ -210,9 +210,10 @@ const OptionText kOptions[] = {
      "Picture file: .png or .pgm (8-bit grey), .fits (32-bit float intensities normalised to a peak of 1, the "
      "bottom row first as FITS has it); - writes PGM to standard output. Required unless --metrics is given."},
     {name::kMetrics, "FILE", group::kOutput,
-     "Write JSON to FILE (- for standard output): the parameters, the grid, the pixel scale, the Strehl ratio, "
-     "the peak, the FWHM, encircled energy (about the optical axis, fractions of the whole grid's flux) and "
-     "warnings; for a sheet one entry per panel."},
+     "Write JSON to FILE (- for standard output): the parameters, the grid, the pixel scale, the Strehl ratio "
+     "(at the true peak, found between the pixels; strehl_pixel at the brightest pixel), the peak, the FWHM, "
+     "encircled energy (about the optical axis, fractions of the whole grid's flux, each pixel's exact area "
+     "inside the circle) and warnings; for a sheet one entry per panel."},
     {name::kMtf, "FILE", group::kOutput,
      "Write the MTF of the (focus panel's) star image to FILE: .csv with the header frequency,x,y,average, .json "
      "an object of those four arrays, - CSV on standard output. The modulus of the optical transfer function, "

@@ -18,31 +18,12 @@
 
 #include "DecimalSpinBox.h"
 #include "Limits.h"
+#include "OptionNames.h"
 
 namespace diffrascope::lab {
 namespace {
 
-namespace option {
-constexpr const char *kObstruction = "obstruction";
-constexpr const char *kSpider = "spider";
-constexpr const char *kFRatio = "f-ratio";
-constexpr const char *kSpherical = "spherical";
-constexpr const char *kComa = "coma";
-constexpr const char *kAstigmatism = "astigmatism";
-constexpr const char *kZernike = "zernike";
-constexpr const char *kFocus = "focus";
-constexpr const char *kDefocusMm = "defocus-mm";
-constexpr const char *kStarTest = "startest";
-constexpr const char *kStarTestMm = "startest-mm";
-constexpr const char *kWavelength = "wavelength";
-constexpr const char *kSpectrum = "spectrum";
-constexpr const char *kDisplay = "display";
-constexpr const char *kDecades = "decades";
-constexpr const char *kPanel = "panel";
-constexpr const char *kField = "field";
-constexpr const char *kGrid = "grid";
-constexpr const char *kFocusField = "focus-field";
-} // namespace option
+namespace option = frontend::name;
 
 constexpr const char *kVisual = "visual";
 constexpr const char *kLog = "log";

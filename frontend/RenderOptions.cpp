@@ -201,8 +201,6 @@ QString Dashed(const char *option) { return QStringLiteral("--") + QLatin1String
 
 QString Quoted(const QString &text) { return QLatin1Char('\'') + text + QLatin1Char('\''); }
 
-QString Text(const Decimal &value) { return QString::fromStdString(ToText(value)); }
-
 // "--spherical '11' is out of range; --spherical accepts -10 to 10 waves."
 QString Refused(const char *option, const QString &value, const QString &reason, const QString &accepted) {
     return QStringLiteral("%1 %2 %3; %1 accepts %4.").arg(Dashed(option), Quoted(value), reason, accepted);

@@ -21,6 +21,7 @@ class QToolButton;
 namespace diffrascope::lab {
 
 class DecimalSpinBox;
+class FigureControls;
 
 class Controls : public QWidget {
     Q_OBJECT
@@ -67,6 +68,8 @@ class Controls : public QWidget {
     QSpinBox *vanes_ = nullptr;
     DecimalSpinBox *vaneWidth_ = nullptr;
     DecimalSpinBox *vaneAngle_ = nullptr;
+    QCheckBox *apertureOn_ = nullptr;
+    DecimalSpinBox *aperture_ = nullptr;
     QCheckBox *fRatioOn_ = nullptr;
     DecimalSpinBox *fRatio_ = nullptr;
     DecimalSpinBox *spherical_ = nullptr;
@@ -77,6 +80,7 @@ class Controls : public QWidget {
     QTableWidget *zernike_ = nullptr;
     QPushButton *addTerm_ = nullptr;
     QPushButton *removeTerm_ = nullptr;
+    FigureControls *figure_ = nullptr;
     DecimalSpinBox *focus_ = nullptr;
     QComboBox *focusUnit_ = nullptr;
     DecimalSpinBox *starTest_ = nullptr;

@@ -33,6 +33,7 @@ constexpr int kZoneColumnWidth = 80;     // pixels of the table's columns
 constexpr const char *kNewZoneRadius = "0.5"; // a new row's start: mid-radius,
 constexpr const char *kNewZoneWidth = "0.1";  // a tenth of the radius wide, and no height yet
 constexpr int kSeedDigits = 10;          // of kMaxSeed, 4294967295
+constexpr int kSeedRoom = 2;             // digits' width more for the line edit's frame
 
 QString Latin(const char *text) { return QLatin1String(text); }
 
@@ -83,10 +84,10 @@ FigureControls::FigureControls(QWidget *parent) : QGroupBox(tr("Figure errors"),
     setToolTip(tr("Errors of the mirror's figure beyond the aberrations, in waves at the wavelength; unchecked, "
                   "none of them."));
     auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0); // the form's own margins, so that folded the group is its title
     body_ = new QWidget(this);
     layout->addWidget(body_);
     auto *form = new QFormLayout(body_);
-    form->setContentsMargins(0, 0, 0, 0);
     form->addRow(tr("Turned edge"), BuildEdge(body_));
     form->addRow(tr("Zones"), BuildZones(body_));
     roughness_ = new DecimalSpinBox(optics::kRoughnessLimit, QStringLiteral("0.01"), Latin(kZero), body_);
@@ -98,11 +99,21 @@ FigureControls::FigureControls(QWidget *parent) : QGroupBox(tr("Figure errors"),
     seed_->setValidator(new SeedValidator(seed_));
     seed_->setToolTip(tr("The roughness's random seed, 0 to 4294967295: the same seed gives the same surface on "
                          "every machine (--seed)."));
-    form->addRow(tr("Seed"), seed_);
+    seed_->setMaximumWidth(seed_->fontMetrics().horizontalAdvance(QString(kSeedDigits + kSeedRoom, u'0')));
+    form->addRow(tr("Seed"), Row(body_, {seed_}));
     form->addRow(tr("Measured wa&vefront"), BuildWavefront(body_));
     body_->setVisible(false);
     ConnectHandlers();
     Enable();
+}
+
+QSize FigureControls::sizeHint() const { return Unfolded(QGroupBox::sizeHint()); }
+
+QSize FigureControls::minimumSizeHint() const { return Unfolded(QGroupBox::minimumSizeHint()); }
+
+QSize FigureControls::Unfolded(QSize folded) const {
+    const QMargins margins = contentsMargins() + layout()->contentsMargins();
+    return {std::max(folded.width(), body_->sizeHint().width() + margins.left() + margins.right()), folded.height()};
 }
 
 QWidget *FigureControls::BuildEdge(QWidget *parent) {

@@ -31,10 +31,15 @@ class FigureControls : public QGroupBox {
     // Shows the state's figure, checking the group when it has any of it.
     void Show(const LabState &state);
 
+    // As wide folded as unfolded: the controls' column keeps room for the figure.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
   signals:
     void Changed();
 
   private:
+    QSize Unfolded(QSize folded) const;
     QWidget *BuildEdge(QWidget *parent);
     QWidget *BuildZones(QWidget *parent);
     QWidget *BuildBand(QWidget *parent);

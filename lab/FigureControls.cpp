@@ -97,8 +97,9 @@ FigureControls::FigureControls(QWidget *parent) : QGroupBox(tr("Figure errors"),
     form->addRow(tr("Frequencies"), BuildBand(body_));
     seed_ = new QLineEdit(DefaultValue(Latin(option::kSeed)), body_);
     seed_->setValidator(new SeedValidator(seed_));
-    seed_->setToolTip(tr("The roughness's random seed, 0 to 4294967295: the same seed gives the same surface on "
-                         "every machine (--seed)."));
+    seed_->setToolTip(tr("The roughness's random seed, 0 to %1: the same seed gives the same surface on every "
+                         "machine (--seed).")
+                          .arg(optics::kMaxSeed));
     seed_->setMaximumWidth(seed_->fontMetrics().horizontalAdvance(QString(kSeedDigits + kSeedRoom, u'0')));
     form->addRow(tr("Seed"), Row(body_, {seed_}));
     form->addRow(tr("Measured wa&vefront"), BuildWavefront(body_));
@@ -136,7 +137,8 @@ QWidget *FigureControls::BuildZones(QWidget *parent) {
     zones_->horizontalHeader()->setDefaultSectionSize(kZoneColumnWidth);
     zones_->setSelectionBehavior(QAbstractItemView::SelectRows);
     zones_->setToolTip(tr("Zones, each HEIGHT exp(−((u − RADIUS)/WIDTH)²) waves: a raised ring, or a trough below 0; "
-                          "radius and width in units of the pupil's radius; up to 8 (--zone, once per zone)."));
+                          "radius and width in units of the pupil's radius; up to %1 (--zone, once per zone).")
+                           .arg(optics::kMaxZones));
     const int rowHeight = zones_->verticalHeader()->defaultSectionSize();
     zones_->setFixedHeight(zones_->horizontalHeader()->sizeHint().height() + kZoneRows * rowHeight +
                            2 * zones_->frameWidth());
@@ -187,9 +189,8 @@ void FigureControls::ConnectHandlers() {
     for (QSpinBox *box : {from_, to_}) {
         connect(box, &QSpinBox::valueChanged, this, &FigureControls::Changing);
     }
-    for (QLineEdit *line : {seed_, wavefront_}) {
-        connect(line, &QLineEdit::editingFinished, this, &FigureControls::Changing);
-    }
+    connect(seed_, &QLineEdit::textChanged, this, &FigureControls::Changing); // an empty seed is the default
+    connect(wavefront_, &QLineEdit::editingFinished, this, &FigureControls::Changing); // a whole file name
     connect(browse_, &QToolButton::clicked, this, &FigureControls::BrowseWavefront);
     connect(addZone_, &QPushButton::clicked, this, [this] {
         AddZoneRow({Latin(kNewZoneRadius), Latin(kZero), Latin(kNewZoneWidth)});

@@ -424,8 +424,8 @@
         <translation>空間周波数</translation>
     </message>
     <message>
-        <source>The roughness&apos;s random seed, 0 to 4294967295: the same seed gives the same surface on every machine (--seed).</source>
-        <translation>面の粗さの乱数シード (0 から 4294967295): 同じシードはどの計算機でも同じ面を与えます (--seed)。</translation>
+        <source>The roughness&apos;s random seed, 0 to %1: the same seed gives the same surface on every machine (--seed).</source>
+        <translation>面の粗さの乱数シード (0 から %1): 同じシードはどの計算機でも同じ面を与えます (--seed)。</translation>
     </message>
     <message>
         <source>Seed</source>
@@ -460,8 +460,8 @@
         <translation>幅</translation>
     </message>
     <message>
-        <source>Zones, each HEIGHT exp(−((u − RADIUS)/WIDTH)²) waves: a raised ring, or a trough below 0; radius and width in units of the pupil&apos;s radius; up to 8 (--zone, once per zone).</source>
-        <translation>ゾーン: それぞれ HEIGHT exp(−((u − RADIUS)/WIDTH)²) 波長の盛り上がった輪 (0 未満なら溝)。半径と幅は瞳の半径を単位とし、8 個まで (--zone、ゾーンごとに 1 回)。</translation>
+        <source>Zones, each HEIGHT exp(−((u − RADIUS)/WIDTH)²) waves: a raised ring, or a trough below 0; radius and width in units of the pupil&apos;s radius; up to %1 (--zone, once per zone).</source>
+        <translation>ゾーン: それぞれ HEIGHT exp(−((u − RADIUS)/WIDTH)²) 波長の盛り上がった輪 (0 未満なら溝)。半径と幅は瞳の半径を単位とし、%1 個まで (--zone、ゾーンごとに 1 回)。</translation>
     </message>
     <message>
         <source>Add zone</source>

@@ -41,6 +41,7 @@ class Controls : public QWidget {
     QCheckBox *LogScale() const { return log_; }
     QCheckBox *ZoomFocus() const { return zoom_; }
     QTableWidget *Zernike() const { return zernike_; }
+    FigureControls *Figure() const { return figure_; }
 
   signals:
     void Changed();

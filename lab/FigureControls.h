@@ -31,6 +31,10 @@ class FigureControls : public QGroupBox {
     // Shows the state's figure, checking the group when it has any of it.
     void Show(const LabState &state);
 
+    // Test seams: the zones' table and its Add button.
+    QTableWidget *ZoneTable() const { return zones_; }
+    QPushButton *AddZone() const { return addZone_; }
+
     // As wide folded as unfolded: the controls' column keeps room for the figure.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -7,12 +7,15 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QSet>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "Controls.h"
 #include "DecimalSpinBox.h"
+#include "FigureControls.h"
 #include "LabState.h"
 #include "Presets.h"
 
@@ -130,6 +133,25 @@ TEST(Controls, TheRequiredMnemonicsTakeTheKeyboardToTheirControls) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return controls.LogScale()->isChecked(); }));
 }
 
+TEST(Controls, TheFigureFoldsAwayItsOptionsAndTakesAtMostTheRenderersZones) {
+    const StartOutcome start =
+        ReadCommandLine({QLatin1String(kProgram), "--zone", "0.5,0.1,0.05", "--roughness", "0.05"});
+    ASSERT_EQ(start.action, Action::Render) << start.text.toStdString();
+    Controls controls;
+    controls.SetState(start.state);
+    FigureControls *figure = controls.Figure();
+    ASSERT_TRUE(figure->isChecked());
+    figure->setChecked(false); // folded: none of the figure's options
+    EXPECT_EQ(controls.State(), LabState::Defaults());
+    figure->setChecked(true); // unfolded: the figure as it was
+    EXPECT_EQ(controls.State(), start.state);
+    for (int click = 0; click < optics::kMaxZones; ++click) {
+        QTest::mouseClick(figure->AddZone(), Qt::LeftButton);
+    }
+    EXPECT_EQ(figure->ZoneTable()->rowCount(), optics::kMaxZones);
+    EXPECT_FALSE(figure->AddZone()->isEnabled());
+}
+
 TEST(LabState, CopiesTheRenderersCommandWithOnlyTheOptionsThatDifferFromItsDefaults) {
     LabState state = LabState::Defaults();
     state.Set("spherical", "0.25");
@@ -185,6 +207,10 @@ TEST(DecimalSpinBox, StepsByItsExactStepAndStopsAtTheLimit) {
     DecimalSpinBox open(optics::kStarTestLimit, "1", "1");
     QTest::keyClick(&open, Qt::Key_Down); // 0 is outside a range open at 0
     EXPECT_EQ(open.Value(), "1");
+    DecimalSpinBox edge(optics::kEdgeStartLimit, "0.01", "0.98");
+    QTest::keyClick(&edge, Qt::Key_Up);
+    QTest::keyClick(&edge, Qt::Key_Up); // 1 is outside a range open at 1
+    EXPECT_EQ(edge.Value(), "0.99");
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "DecimalSpinBox.h"
+#include "FigureControls.h"
 #include "Limits.h"
 #include "OptionNames.h"
 
@@ -36,6 +37,7 @@ constexpr int kZernikeColumnWidth = 90; // pixels of the table's columns
 constexpr int kPanelStep = 32;          // pixels per arrow step of the panel size
 constexpr int kDefaultZernike = 9;      // Noll's primary spherical term, a new row's start
 constexpr const char *kDefaultRange = "400:700:10";
+constexpr const char *kDefaultAperture = "200"; // mm, an 8-inch mirror's, a new aperture's start
 
 QString Latin(const char *text) { return QLatin1String(text); }
 
@@ -96,6 +98,8 @@ Controls::Controls(QWidget *parent) : QWidget(parent) {
     auto *column = new QVBoxLayout(this);
     column->addWidget(BuildTelescope());
     column->addWidget(BuildAberrations());
+    figure_ = new FigureControls(this);
+    column->addWidget(figure_);
     column->addWidget(BuildFocus());
     column->addWidget(BuildLight());
     column->addWidget(BuildDisplay());
@@ -143,6 +147,13 @@ QGroupBox *Controls::BuildTelescope() {
                           "the diameter, the first at this angle, counterclockwise from the picture's +x axis "
                           "(--spider)."));
     form->addRow(tr("Sp&ider"), spider);
+
+    apertureOn_ = new QCheckBox(tr("Aperture"), group);
+    aperture_ = new DecimalSpinBox(optics::kApertureLimit, QStringLiteral("10"), Latin(kDefaultAperture), group);
+    aperture_->setToolTip(tr("The aperture's diameter: the exported metrics add the pixel scale, FWHM, EE50 and "
+                             "EE80 in arcseconds and, with the f-ratio, the focal length; exported FITS files add "
+                             "DIAM and PIXELSCL (--aperture-mm)."));
+    form->addRow(apertureOn_, WithUnit(aperture_, tr("mm"), group));
 
     fRatioOn_ = new QCheckBox(tr("f-&ratio"), group);
     fRatio_ = new DecimalSpinBox(optics::kFRatioLimit, QStringLiteral("0.1"), QStringLiteral("5"), group);
@@ -296,7 +307,7 @@ QGroupBox *Controls::BuildDisplay() {
 }
 
 void Controls::ConnectHandlers() {
-    for (DecimalSpinBox *box : {obstruction_, vaneWidth_, vaneAngle_, fRatio_, spherical_, coma_, comaAngle_,
+    for (DecimalSpinBox *box : {obstruction_, vaneWidth_, vaneAngle_, aperture_, fRatio_, spherical_, coma_, comaAngle_,
                                 astigmatism_, astigmatismAngle_, focus_, starTest_, wavelength_, decades_, field_,
                                 focusField_}) {
         connect(box, &DecimalSpinBox::ValueChanged, this, &Controls::Changing);
@@ -304,7 +315,7 @@ void Controls::ConnectHandlers() {
     for (QSpinBox *box : {vanes_, panel_}) {
         connect(box, &QSpinBox::valueChanged, this, &Controls::Changing);
     }
-    for (QCheckBox *box : {fRatioOn_, white_, log_, fieldOn_, zoom_}) {
+    for (QCheckBox *box : {apertureOn_, fRatioOn_, white_, log_, fieldOn_, zoom_}) {
         connect(box, &QCheckBox::toggled, this, &Controls::Changing);
     }
     for (QComboBox *box : {whiteSource_, grid_}) {
@@ -318,6 +329,7 @@ void Controls::ConnectHandlers() {
         starTest_->SetLimit(unit == kMmUnit ? optics::kStarTestTravelLimit : optics::kStarTestLimit);
         Changing();
     });
+    connect(figure_, &FigureControls::Changed, this, &Controls::Changing);
     connect(whiteText_, &QLineEdit::editingFinished, this, &Controls::Changing);
     connect(browse_, &QToolButton::clicked, this, &Controls::BrowseSpectrum);
     connect(addTerm_, &QPushButton::clicked, this, [this] {
@@ -344,6 +356,7 @@ void Controls::Changing() {
 void Controls::Enable() {
     vaneWidth_->setEnabled(vanes_->value() > 0);
     vaneAngle_->setEnabled(vanes_->value() > 0);
+    aperture_->setEnabled(apertureOn_->isChecked());
     fRatio_->setEnabled(fRatioOn_->isChecked());
     whiteSource_->setEnabled(white_->isChecked());
     const bool text = white_->isChecked() && whiteSource_->currentIndex() != kEye;
@@ -433,11 +446,13 @@ LabState Controls::State() const {
                                                    ? QString()
                                                    : QLatin1Char('@') + vaneAngle_->Value()));
     }
+    state.Set(Latin(option::kAperture), apertureOn_->isChecked() ? aperture_->Value() : QString());
     state.Set(Latin(option::kFRatio), fRatioOn_->isChecked() ? fRatio_->Value() : QString());
     state.Set(Latin(option::kSpherical), spherical_->Value());
     state.Set(Latin(option::kComa), Angled(coma_->Value(), comaAngle_->Value()));
     state.Set(Latin(option::kAstigmatism), Angled(astigmatism_->Value(), astigmatismAngle_->Value()));
     state.Set(Latin(option::kZernike), ZernikeTerms());
+    figure_->WriteTo(state);
     const bool focusMm = focusUnit_->currentIndex() == kMmUnit;
     state.Set(Latin(focusMm ? option::kDefocusMm : option::kFocus), focus_->Value());
     const bool starMm = starTestUnit_->currentIndex() == kMmUnit;
@@ -468,6 +483,8 @@ void Controls::SetState(const LabState &state) {
         vaneWidth_->SetValue(vane[0]);
     }
     vaneAngle_->SetValue(vane[1].isEmpty() ? zero : vane[1]);
+    apertureOn_->setChecked(state.Has(Latin(option::kAperture)));
+    aperture_->SetValue(value(option::kAperture));
     fRatioOn_->setChecked(state.Has(Latin(option::kFRatio)));
     fRatio_->SetValue(value(option::kFRatio));
     spherical_->SetValue(valueOr(option::kSpherical, zero));
@@ -478,6 +495,7 @@ void Controls::SetState(const LabState &state) {
         angle->SetValue(parts[1].isEmpty() ? zero : parts[1]);
     }
     ShowZernike(value(option::kZernike));
+    figure_->Show(state);
     const bool focusMm = state.Has(Latin(option::kDefocusMm));
     focusUnit_->setCurrentIndex(focusMm ? kMmUnit : kWavesUnit);
     focus_->SetValue(focusMm ? value(option::kDefocusMm) : valueOr(option::kFocus, zero));

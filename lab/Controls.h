@@ -21,6 +21,7 @@ class QToolButton;
 namespace diffrascope::lab {
 
 class DecimalSpinBox;
+class FigureControls;
 
 class Controls : public QWidget {
     Q_OBJECT
@@ -40,6 +41,7 @@ class Controls : public QWidget {
     QCheckBox *LogScale() const { return log_; }
     QCheckBox *ZoomFocus() const { return zoom_; }
     QTableWidget *Zernike() const { return zernike_; }
+    FigureControls *Figure() const { return figure_; }
 
   signals:
     void Changed();
@@ -67,6 +69,8 @@ class Controls : public QWidget {
     QSpinBox *vanes_ = nullptr;
     DecimalSpinBox *vaneWidth_ = nullptr;
     DecimalSpinBox *vaneAngle_ = nullptr;
+    QCheckBox *apertureOn_ = nullptr;
+    DecimalSpinBox *aperture_ = nullptr;
     QCheckBox *fRatioOn_ = nullptr;
     DecimalSpinBox *fRatio_ = nullptr;
     DecimalSpinBox *spherical_ = nullptr;
@@ -77,6 +81,7 @@ class Controls : public QWidget {
     QTableWidget *zernike_ = nullptr;
     QPushButton *addTerm_ = nullptr;
     QPushButton *removeTerm_ = nullptr;
+    FigureControls *figure_ = nullptr;
     DecimalSpinBox *focus_ = nullptr;
     QComboBox *focusUnit_ = nullptr;
     DecimalSpinBox *starTest_ = nullptr;

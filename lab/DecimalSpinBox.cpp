@@ -46,7 +46,8 @@ std::optional<Decimal> DecimalSpinBox::Admitted(const QString &text) const {
         return std::nullopt;
     }
     const int low = Compare(reading.value, Min(limit_));
-    if (low < 0 || (low == 0 && limit_.aboveMin) || Compare(reading.value, Max(limit_)) > 0) {
+    const int high = Compare(reading.value, Max(limit_));
+    if (low < 0 || (low == 0 && limit_.aboveMin) || high > 0 || (high == 0 && limit_.belowMax)) {
         return std::nullopt;
     }
     return reading.value;
@@ -104,10 +105,12 @@ void DecimalSpinBox::stepBy(int steps) {
     if (!next) {
         return;
     }
-    if (Compare(*next, Max(limit_)) > 0) {
-        Take(Max(limit_));
-    } else if (Admitted(Text(*next))) {
+    if (Admitted(Text(*next))) {
         Take(*next);
+    } else if (Compare(*next, Max(limit_)) >= 0) {
+        if (!limit_.belowMax) { // a range open at its maximum keeps its last step below it
+            Take(Max(limit_));
+        }
     } else if (!limit_.aboveMin) {
         Take(Min(limit_));
     }
@@ -118,7 +121,8 @@ void DecimalSpinBox::stepBy(int steps) {
 QAbstractSpinBox::StepEnabled DecimalSpinBox::stepEnabled() const {
     const Decimal value = optics::ReadDecimal(value_.toStdString()).value;
     StepEnabled enabled = StepNone;
-    if (Compare(value, Max(limit_)) < 0) {
+    const std::optional<Decimal> up = optics::AddMultiple(value, 1, step_);
+    if (Compare(value, Max(limit_)) < 0 && (!limit_.belowMax || (up && Compare(*up, Max(limit_)) < 0))) {
         enabled |= StepUpEnabled;
     }
     const std::optional<Decimal> down = optics::AddMultiple(value, -1, step_);

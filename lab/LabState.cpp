@@ -21,8 +21,9 @@ QString DecimalText(double value) { return QString::fromStdString(optics::ToText
 
 QString Dashed(const QString &option) { return QStringLiteral("--") + option; }
 
-// The options given on a command line and their values, read with the renderer's own option list.
-QMap<QString, QString> GivenOptions(const QStringList &arguments) {
+// The options given on a command line and their values (a repeatable option's
+// every one), read with the renderer's own option list.
+QMap<QString, QStringList> GivenOptions(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addVersionOption();
@@ -31,9 +32,9 @@ QMap<QString, QString> GivenOptions(const QStringList &arguments) {
                                                     : QCommandLineOption(option.name, QString(), option.valueName));
     }
     parser.parse(arguments); // the renderer's parser has accepted them already
-    QMap<QString, QString> given;
+    QMap<QString, QStringList> given;
     for (const QString &name : parser.optionNames()) {
-        given.insert(name, parser.value(name));
+        given.insert(name, parser.values(name));
     }
     return given;
 }
@@ -52,15 +53,16 @@ QString DefaultValue(const QString &option) {
         {QStringLiteral("display"), QStringLiteral("amplitude")},
         {QStringLiteral("decades"), DecimalText(job.display.decades)},
         {QStringLiteral("panel"), QString::number(job.side)},
+        {QStringLiteral("seed"), QString::number(job.system.figure.roughness.seed)},
     };
     return defaults.value(option);
 }
 
 bool IsRefusedOption(const QString &option) {
-    static const QStringList refused{QStringLiteral("output"),  QStringLiteral("metrics"),
-                                     QStringLiteral("strict"),  QStringLiteral("ee-radii"),
-                                     QStringLiteral("view"),    QStringLiteral("through-focus"),
-                                     QStringLiteral("mtf")};
+    static const QStringList refused{QStringLiteral("output"), QStringLiteral("metrics"),
+                                     QStringLiteral("mtf"),    QStringLiteral("write-wavefront"),
+                                     QStringLiteral("strict"), QStringLiteral("ee-radii"),
+                                     QStringLiteral("view"),   QStringLiteral("through-focus")};
     return refused.contains(option);
 }
 
@@ -74,15 +76,25 @@ void LabState::Set(const QString &option, const QString &value) {
     if (value.isEmpty() || value == DefaultValue(option)) {
         values_.remove(option);
     } else {
-        values_.insert(option, value);
+        values_.insert(option, {value});
+    }
+}
+
+void LabState::SetValues(const QString &option, const QStringList &values) {
+    if (values.size() == 1) {
+        Set(option, values.front()); // a single value drops the default as Set does
+    } else if (values.isEmpty()) {
+        values_.remove(option);
+    } else {
+        values_.insert(option, values);
     }
 }
 
 QStringList LabState::Arguments() const {
     QStringList arguments;
     for (const frontend::OptionInfo &option : frontend::RenderOptions()) {
-        if (values_.contains(option.name)) {
-            arguments << Dashed(option.name) << values_.value(option.name);
+        for (const QString &value : values_.value(option.name)) {
+            arguments << Dashed(option.name) << value;
         }
     }
     return arguments;
@@ -119,8 +131,8 @@ QString LabHelp(const QString &rendererHelp) {
         "Usage: %1 [OPTICS] [STAR TEST] [LIGHT] [DISPLAY]\n"
         "       %1 --help | --version\n\n"
         "Opens the star tester's window showing these options (without --startest or --startest-mm, 8 waves "
-        "either side of focus; without options, as it was left). --output, --metrics, --ee-radii, --strict, "
-        "--view and --through-focus belong to %2 and are refused.\n")
+        "either side of focus; without options, as it was left). --output, --metrics, --mtf, --write-wavefront, "
+        "--ee-radii, --strict, --view and --through-focus belong to %2 and are refused.\n")
                               .arg(QLatin1String(kProgram), QLatin1String(kRenderer));
     const qsizetype body = rendererHelp.indexOf(QStringLiteral("\n\n"));
     return usage + rendererHelp.mid(body + 1);
@@ -151,7 +163,7 @@ StartOutcome ReadCommandLine(const QStringList &given) {
     if (outcome.action != CommandLineOutcome::Action::Render) {
         return {outcome.action, {}, outcome.text};
     }
-    const QMap<QString, QString> options = GivenOptions(arguments);
+    const QMap<QString, QStringList> options = GivenOptions(arguments);
     for (auto option = options.cbegin(); option != options.cend(); ++option) {
         if (IsRefusedOption(option.key())) {
             return {CommandLineOutcome::Action::Refuse, {},
@@ -161,7 +173,7 @@ StartOutcome ReadCommandLine(const QStringList &given) {
     }
     LabState state;
     for (auto option = options.cbegin(); option != options.cend(); ++option) {
-        state.Set(option.key(), option.value());
+        state.SetValues(option.key(), option.value());
     }
     const CommandLineOutcome checked = state.Parse();
     if (checked.action != CommandLineOutcome::Action::Render) {

@@ -26,12 +26,17 @@ class LabState {
     static LabState Defaults();
 
     // The option's value as the renderer reads it; empty when the renderer's default holds.
-    QString Value(const QString &option) const { return values_.value(option); }
+    // A repeatable option (a zone each) has one value per item: Value gives the first.
+    QString Value(const QString &option) const { return values_.value(option).value(0); }
+    QStringList Values(const QString &option) const { return values_.value(option); }
     bool Has(const QString &option) const { return values_.contains(option); }
     // An empty value, or the renderer's default, removes the option.
     void Set(const QString &option, const QString &value);
+    // One value per item, each given as its own "--option value"; none removes the option.
+    void SetValues(const QString &option, const QStringList &values);
 
-    // "--option value" pairs in the order of the renderer's --help.
+    // "--option value" pairs in the order of the renderer's --help, a repeatable
+    // option's in the order of its items.
     QStringList Arguments() const;
     // The renderer's command that draws the sheet on screen, ready for a shell.
     QString RenderCommand() const;
@@ -41,7 +46,7 @@ class LabState {
     bool operator==(const LabState &) const = default;
 
   private:
-    QMap<QString, QString> values_;
+    QMap<QString, QStringList> values_;
 };
 
 // The renderer's default value of an option as text ("550" for wavelength);

@@ -289,6 +289,14 @@
         <source>Spectra (*.txt *.dat *.csv);;All files (*)</source>
         <translation>スペクトル (*.txt *.dat *.csv);;すべてのファイル (*)</translation>
     </message>
+    <message>
+        <source>Aperture</source>
+        <translation>口径</translation>
+    </message>
+    <message>
+        <source>The aperture&apos;s diameter: the exported metrics add the pixel scale, FWHM, EE50 and EE80 in arcseconds and, with the f-ratio, the focal length; exported FITS files add DIAM and PIXELSCL (--aperture-mm).</source>
+        <translation>開口の直径: 書き出す測定値に画素スケール、FWHM、EE50、EE80 の秒角値と (F 値があれば) 焦点距離が加わり、書き出す FITS ファイルに DIAM と PIXELSCL が加わります (--aperture-mm)。</translation>
+    </message>
 </context>
 <context>
     <name>diffrascope::lab::CurvePanel</name>
@@ -379,6 +387,121 @@
     <message>
         <source>%1, %2 λ/D</source>
         <translation>%1, %2 λ/D</translation>
+    </message>
+</context>
+<context>
+    <name>diffrascope::lab::FigureControls</name>
+    <message>
+        <source>Figure errors</source>
+        <translation>鏡面の形状誤差</translation>
+    </message>
+    <message>
+        <source>Errors of the mirror&apos;s figure beyond the aberrations, in waves at the wavelength; unchecked, none of them.</source>
+        <translation>収差以外の鏡面の形状誤差 (基準波長の波長単位)。チェックを外すと、どれも加えません。</translation>
+    </message>
+    <message>
+        <source>Turned edge</source>
+        <translation>ターンドエッジ</translation>
+    </message>
+    <message>
+        <source>Zones</source>
+        <translation>ゾーン</translation>
+    </message>
+    <message>
+        <source>A rough surface: a random wavefront of this RMS about its mean over the pupil (--roughness).</source>
+        <translation>面の粗さ: 瞳での平均からの RMS がこの値になるランダムな波面 (--roughness)。</translation>
+    </message>
+    <message>
+        <source>Roughness</source>
+        <translation>面の粗さ</translation>
+    </message>
+    <message>
+        <source>λ RMS</source>
+        <translation>λ RMS</translation>
+    </message>
+    <message>
+        <source>Frequencies</source>
+        <translation>空間周波数</translation>
+    </message>
+    <message>
+        <source>The roughness&apos;s random seed, 0 to %1: the same seed gives the same surface on every machine (--seed).</source>
+        <translation>面の粗さの乱数シード (0 から %1): 同じシードはどの計算機でも同じ面を与えます (--seed)。</translation>
+    </message>
+    <message>
+        <source>Seed</source>
+        <translation>シード</translation>
+    </message>
+    <message>
+        <source>Measured wa&amp;vefront</source>
+        <translation>測定した波面(&amp;V)</translation>
+    </message>
+    <message>
+        <source>λ from</source>
+        <translation>λ、始点</translation>
+    </message>
+    <message>
+        <source>of the radius</source>
+        <translation>× 半径</translation>
+    </message>
+    <message>
+        <source>A turned edge: DEPTH ((u − START)/(1 − START))² waves beyond the fraction START of the pupil&apos;s radius; a turned-down edge is negative, its rim focusing long (--turned-edge).</source>
+        <translation>ターンドエッジ: 瞳の半径の START 倍より外側で DEPTH ((u − START)/(1 − START))² 波長。ターンドダウンエッジは負で、その縁は遠くに焦点を結びます (--turned-edge)。</translation>
+    </message>
+    <message>
+        <source>radius</source>
+        <translation>半径</translation>
+    </message>
+    <message>
+        <source>height λ</source>
+        <translation>高さ λ</translation>
+    </message>
+    <message>
+        <source>width</source>
+        <translation>幅</translation>
+    </message>
+    <message>
+        <source>Zones, each HEIGHT exp(−((u − RADIUS)/WIDTH)²) waves: a raised ring, or a trough below 0; radius and width in units of the pupil&apos;s radius; up to %1 (--zone, once per zone).</source>
+        <translation>ゾーン: それぞれ HEIGHT exp(−((u − RADIUS)/WIDTH)²) 波長の盛り上がった輪 (0 未満なら溝)。半径と幅は瞳の半径を単位とし、%1 個まで (--zone、ゾーンごとに 1 回)。</translation>
+    </message>
+    <message>
+        <source>Add zone</source>
+        <translation>ゾーンを追加</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>から</translation>
+    </message>
+    <message>
+        <source>cycles per diameter</source>
+        <translation>周期/直径</translation>
+    </message>
+    <message>
+        <source>The band of the roughness&apos;s spatial frequencies, whole cycles per diameter: they scatter light into a halo at the same radii in λ/D (--roughness RMS@FROM:TO).</source>
+        <translation>面の粗さの空間周波数の帯域 (直径あたりの整数の周期数): 同じ半径 (λ/D 単位) のハローに光を散乱します (--roughness RMS@FROM:TO)。</translation>
+    </message>
+    <message>
+        <source>…</source>
+        <translation>…</translation>
+    </message>
+    <message>
+        <source>Choose a wavefront file</source>
+        <translation>波面ファイルを選ぶ</translation>
+    </message>
+    <message>
+        <source>A measured wavefront added to the other terms: a 2-D FITS image in waves at the wavelength, NaN outside the aperture, its width spanning the pupil (--wavefront).</source>
+        <translation>他の項に加える測定した波面: 基準波長の波長単位の 2 次元 FITS 画像。開口の外は NaN、画像の幅が瞳の直径にあたります (--wavefront)。</translation>
+    </message>
+    <message>
+        <source>Measured wavefront</source>
+        <translation>測定した波面</translation>
+    </message>
+    <message>
+        <source>FITS images (*.fits *.fit *.fts);;All files (*)</source>
+        <translation>FITS 画像 (*.fits *.fit *.fts);;すべてのファイル (*)</translation>
     </message>
 </context>
 <context>

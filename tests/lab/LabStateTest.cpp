@@ -5,12 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QSet>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "Controls.h"
 #include "DecimalSpinBox.h"
+#include "FigureControls.h"
 #include "LabState.h"
 #include "Presets.h"
 
@@ -44,6 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--output", "x.png"}, Action::Refuse,
                     "diffrascope-lab: --output has no use in the window; give it to diffrascope-render."},
         CommandLine{{"--through-focus", "-1:1:1"}, Action::Refuse, "diffrascope-lab: --through-focus has no use"},
+        CommandLine{{"--mtf", "mtf.csv"}, Action::Refuse,
+                    "diffrascope-lab: --mtf has no use in the window; give it to diffrascope-render."},
         // The window's own star test of 8 waves would reach 53 waves.
         CommandLine{{"--focus", "45"}, Action::Refuse, "diffrascope-lab: --startest '8' takes the focus beyond"},
         CommandLine{{"--help"}, Action::ShowHelp, "Usage: diffrascope-lab"},
@@ -55,19 +62,43 @@ TEST(LabCommandLine, KeepsTheGivenOptionsOverTheLabsDefaults) {
     EXPECT_EQ(mm.state.Arguments(), (QStringList{"--f-ratio", "5", "--startest-mm", "1"}));
 }
 
+// A flat measured wavefront of 2 x 2 pixels, 0 waves: a FITS primary image of
+// 64-bit floats, its header of 80-character cards and its data each padded to
+// 2880-byte blocks.
+QString WriteFlatWavefront(const QString &path) {
+    constexpr int kBlock = 2880;
+    constexpr int kCard = 80;
+    QByteArray header;
+    for (const auto &[key, value] : {std::pair{"SIMPLE", "T"}, std::pair{"BITPIX", "-64"}, std::pair{"NAXIS", "2"},
+                                     std::pair{"NAXIS1", "2"}, std::pair{"NAXIS2", "2"}}) {
+        header += QByteArray(QString::asprintf("%-8s= %20s", key, value).toLatin1()).leftJustified(kCard);
+    }
+    header += QByteArray("END").leftJustified(kCard);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(header.leftJustified(kBlock) + QByteArray(kBlock, '\0')); // 0.0 is all zero bytes
+    return path;
+}
+
 // One state per row; together they give every option the window has a use for.
-const QList<QStringList> kStates{
-    {"--spherical", "0.125", "--coma", "0.3@45", "--astigmatism", "-0.2", "--zernike", "7=0.05,22=-0.01",
-     "--obstruction", "33", "--spider", "4,1.5@22.5", "--focus", "-0.3", "--startest", "7.5"},
-    {"--f-ratio", "4.8", "--defocus-mm", "0.25", "--startest-mm", "1.2", "--wavelength", "656.3", "--spectrum",
-     "visual"},
-    {"--startest", "8", "--spectrum", "400:700:20", "--display", "log", "--decades", "5.5", "--panel", "192",
-     "--field", "80", "--focus-field", "25", "--grid", "1024"},
-};
+QList<QStringList> States(const QString &wavefront) {
+    return {
+        {"--spherical", "0.125", "--coma", "0.3@45", "--astigmatism", "-0.2", "--zernike", "7=0.05,22=-0.01",
+         "--obstruction", "33", "--spider", "4,1.5@22.5", "--focus", "-0.3", "--startest", "7.5"},
+        {"--f-ratio", "4.8", "--defocus-mm", "0.25", "--startest-mm", "1.2", "--wavelength", "656.3", "--spectrum",
+         "visual"},
+        {"--startest", "8", "--spectrum", "400:700:20", "--display", "log", "--decades", "5.5", "--panel", "192",
+         "--field", "80", "--focus-field", "25", "--grid", "1024"},
+        {"--aperture-mm", "254", "--turned-edge", "-0.25@0.85", "--zone", "0.5,0.1,0.05", "--zone", "0.7,-0.05,0.1",
+         "--roughness", "0.05@20:60", "--seed", "7", "--wavefront", wavefront, "--startest", "8"},
+    };
+}
 
 TEST(Controls, ShowEveryOptionAndGiveItBackAsTheRendererReadsIt) {
+    QTemporaryDir files;
+    ASSERT_TRUE(files.isValid());
     QSet<QString> covered;
-    for (const QStringList &arguments : kStates) {
+    for (const QStringList &arguments : States(WriteFlatWavefront(files.filePath("flat.fits")))) {
         const StartOutcome start = ReadCommandLine(QStringList{QLatin1String(kProgram)} + arguments);
         ASSERT_EQ(start.action, Action::Render) << start.text.toStdString();
         Controls controls;
@@ -100,6 +131,25 @@ TEST(Controls, TheRequiredMnemonicsTakeTheKeyboardToTheirControls) {
     ASSERT_FALSE(controls.LogScale()->isChecked());
     QTest::keyClick(&controls, Qt::Key_L, Qt::AltModifier); // a button's mnemonic clicks it, animated
     EXPECT_TRUE(QTest::qWaitFor([&] { return controls.LogScale()->isChecked(); }));
+}
+
+TEST(Controls, TheFigureFoldsAwayItsOptionsAndTakesAtMostTheRenderersZones) {
+    const StartOutcome start =
+        ReadCommandLine({QLatin1String(kProgram), "--zone", "0.5,0.1,0.05", "--roughness", "0.05"});
+    ASSERT_EQ(start.action, Action::Render) << start.text.toStdString();
+    Controls controls;
+    controls.SetState(start.state);
+    FigureControls *figure = controls.Figure();
+    ASSERT_TRUE(figure->isChecked());
+    figure->setChecked(false); // folded: none of the figure's options
+    EXPECT_EQ(controls.State(), LabState::Defaults());
+    figure->setChecked(true); // unfolded: the figure as it was
+    EXPECT_EQ(controls.State(), start.state);
+    for (int click = 0; click < optics::kMaxZones; ++click) {
+        QTest::mouseClick(figure->AddZone(), Qt::LeftButton);
+    }
+    EXPECT_EQ(figure->ZoneTable()->rowCount(), optics::kMaxZones);
+    EXPECT_FALSE(figure->AddZone()->isEnabled());
 }
 
 TEST(LabState, CopiesTheRenderersCommandWithOnlyTheOptionsThatDifferFromItsDefaults) {
@@ -157,6 +207,10 @@ TEST(DecimalSpinBox, StepsByItsExactStepAndStopsAtTheLimit) {
     DecimalSpinBox open(optics::kStarTestLimit, "1", "1");
     QTest::keyClick(&open, Qt::Key_Down); // 0 is outside a range open at 0
     EXPECT_EQ(open.Value(), "1");
+    DecimalSpinBox edge(optics::kEdgeStartLimit, "0.01", "0.98");
+    QTest::keyClick(&edge, Qt::Key_Up);
+    QTest::keyClick(&edge, Qt::Key_Up); // 1 is outside a range open at 1
+    EXPECT_EQ(edge.Value(), "0.99");
 }
 
 } // namespace

@@ -48,6 +48,7 @@ struct Job {
     // Companions, or an object, laid over the star image (they need
     // apertureMm), and the intensities' normalisation.
     Sky sky;
+    bool scaleBar = false; // pictures carry a scale bar, in arcseconds with apertureMm, else lambda/D
 };
 
 // Throws ParameterError, naming the first parameter outside its limits or

@@ -21,6 +21,7 @@ class QToolButton;
 namespace diffrascope::lab {
 
 class DecimalSpinBox;
+class SkyControls;
 
 class Controls : public QWidget {
     Q_OBJECT
@@ -94,6 +95,7 @@ class Controls : public QWidget {
     QComboBox *grid_ = nullptr;
     QCheckBox *zoom_ = nullptr;
     DecimalSpinBox *focusField_ = nullptr;
+    SkyControls *sky_ = nullptr;
 };
 
 } // namespace diffrascope::lab

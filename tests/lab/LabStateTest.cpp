@@ -63,6 +63,9 @@ const QList<QStringList> kStates{
      "visual"},
     {"--startest", "8", "--spectrum", "400:700:20", "--display", "log", "--decades", "5.5", "--panel", "192",
      "--field", "80", "--focus-field", "25", "--grid", "1024"},
+    {"--aperture-mm", "200", "--startest", "8", "--companion", "0.7,0.5@60", "--companion", "2,3", "--normalize",
+     "flux", "--scale-bar"},
+    {"--aperture-mm", "100", "--startest", "8", "--object", DIFFRASCOPE_TEST_OBJECT, "--object-scale", "0.05"},
 };
 
 TEST(Controls, ShowEveryOptionAndGiveItBackAsTheRendererReadsIt) {

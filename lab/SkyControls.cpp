@@ -45,7 +45,7 @@ QWidget *Row(QWidget *field, const QString &unit, QWidget *button, QWidget *pare
 
 SkyControls::SkyControls(QWidget *parent) : QGroupBox(tr("Sky"), parent) {
     auto *form = new QFormLayout(this);
-    apertureOn_ = new QCheckBox(tr("Ap&erture"), this);
+    apertureOn_ = new QCheckBox(tr("Aperture"), this);
     aperture_ = new DecimalSpinBox(optics::kApertureLimit, QStringLiteral("10"), QStringLiteral("200"), this);
     aperture_->setToolTip(tr("The aperture's diameter in mm: gives the picture an angular scale in arcseconds, "
                              "which companions and objects need (--aperture-mm)."));
@@ -55,10 +55,10 @@ SkyControls::SkyControls(QWidget *parent) : QGroupBox(tr("Sky"), parent) {
     companions_->setToolTip(tr("Companions, separated by ';': SEP arcseconds away, DMAG magnitudes fainter, at the "
                                "position angle PA in degrees from north (up) through east (left), 90 unless given; "
                                "up to 8 (--companion)."));
-    auto *companionsLabel = new QLabel(tr("&Companions"), this);
+    auto *companionsLabel = new QLabel(tr("Companions"), this);
     companionsLabel->setBuddy(companions_);
     form->addRow(companionsLabel, companions_);
-    objectOn_ = new QCheckBox(tr("O&bject"), this);
+    objectOn_ = new QCheckBox(tr("Object"), this);
     object_ = new QLineEdit(this);
     object_->setToolTip(tr("A grey PNG, PGM or FITS picture seen through the telescope in place of the star "
                            "(--object)."));
@@ -77,10 +77,10 @@ SkyControls::SkyControls(QWidget *parent) : QGroupBox(tr("Sky"), parent) {
     normalize_->setToolTip(tr("The intensities' normalisation: the brightest pixel 1, or the pixels adding up to 1 "
                               "(an object: to its own pixels' sum); the grey levels still show the brightest white "
                               "(--normalize)."));
-    auto *normalizeLabel = new QLabel(tr("&Normalise"), this);
+    auto *normalizeLabel = new QLabel(tr("Normalise"), this);
     normalizeLabel->setBuddy(normalize_);
     form->addRow(normalizeLabel, normalize_);
-    scaleBar_ = new QCheckBox(tr("Sc&ale bar"), this);
+    scaleBar_ = new QCheckBox(tr("Scale bar"), this);
     scaleBar_->setToolTip(tr("A scale bar on each panel, in arcseconds with the aperture, else in λ/D "
                              "(--scale-bar)."));
     form->addRow(scaleBar_);

@@ -84,7 +84,9 @@ py::list RenderResult::PanelHeaders() {
 
 py::object RenderResult::Grey() {
     if (!grey_) {
-        grey_ = result_->IsSheet() ? py::object(SheetGrey(*result_)) : py::object(PanelGrey(result_->panels[0], owner_));
+        // a sheet, or a panel with its scale bar drawn on, is a picture of its own
+        const bool drawn = result_->IsSheet() || result_->job.scaleBar;
+        grey_ = drawn ? py::object(SheetGrey(*result_)) : py::object(PanelGrey(result_->panels[0], owner_));
     }
     return grey_;
 }

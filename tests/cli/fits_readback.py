@@ -92,6 +92,21 @@ with tempfile.TemporaryDirectory() as folder:
             check(hdus[k].header.get("DEFOCUS") == focus, f"panel {k} has DEFOCUS {hdus[k].header.get('DEFOCUS')}")
             check(hdus[k].data.shape == (256, 256) and hdus[k].data.max() == 1.0, f"panel {k} is not 256 x 256 with peak 1")
 
+    # A double star under flux normalisation: the pixels add up to 1, the star
+    # carries 1 / (1 + 10^(-0.4 DMAG)) of the light, and its peak pixel pi/4 p^2
+    # of its own (the Airy pattern's peak for a flux of 1, p the pixel in lambda/D).
+    render(folder, "--aperture-mm", "200", "--companion", "5,1@45", "--normalize", "flux", "--view", "full",
+           "--output", "double.fits")
+    with fits.open(os.path.join(folder, "double.fits")) as hdus:
+        header, data = hdus[0].header, hdus[0].data
+        check(header.get("NORMALIZ") == "flux", f"NORMALIZ is {header.get('NORMALIZ')!r}, not 'flux'")
+        check(math.isclose(float(data.astype(numpy.float64).sum()), 1, rel_tol=1e-5), f"the flux is {data.sum()}")
+        pixel = 110 / 550
+        star = math.pi / 4 * pixel ** 2 / (1 + 10 ** (-0.4))
+        # the axis is grid point (256, 256): picture row 256 from the top, FITS row 255 from the bottom
+        peak = data[255, 256]
+        check(math.isclose(peak, star, rel_tol=0.005), f"the star's peak is {peak}, not {star}")
+
 for failure in failures:
     print(f"FAIL: {failure}")
 print("PASS" if not failures else f"{len(failures)} failure(s)")

@@ -199,8 +199,9 @@ const OptionText kOptions[] = {
      "Grid size: 256, 512, 1024, 2048 or 4096; by default 512 for --view, else the smallest that samples the "
      "pupil and holds the field. One pixel is 110/lambda lambda/D at any grid size."},
     {name::kOutput, "FILE", group::kOutput,
-     "Picture file: .png or .pgm (8-bit grey), .fits (32-bit float intensities normalised to a peak of 1, the "
-     "bottom row first as FITS has it); - writes PGM to standard output. Required unless --metrics is given."},
+     "Picture file: .png or .pgm (8-bit grey), .fits (32-bit float intensities normalised as --normalize says, "
+     "to a peak of 1 by default, the bottom row first as FITS has it); - writes PGM to standard output. "
+     "Required unless --metrics is given."},
     {name::kMetrics, "FILE", group::kOutput,
      "Write JSON to FILE (- for standard output): the parameters, the grid, the pixel scale, the Strehl ratio "
      "(at the true peak, found between the pixels; strehl_pixel at the brightest pixel), the peak, the FWHM, "

@@ -107,6 +107,18 @@ with tempfile.TemporaryDirectory() as folder:
         peak = data[255, 256]
         check(math.isclose(peak, star, rel_tol=0.005), f"the star's peak is {peak}, not {star}")
 
+    # An object read from a PGM (top row first) and from FITS (row 1 at the bottom) is the same object.
+    rows = numpy.array([[(7 * x + 3 * y) % 256 for x in range(24)] for y in range(16)], dtype=numpy.uint8)
+    with open(os.path.join(folder, "object.pgm"), "wb") as pgm:
+        pgm.write(b"P5\n24 16\n255\n" + rows.tobytes())
+    fits.PrimaryHDU(rows[::-1].astype(numpy.float32)).writeto(os.path.join(folder, "object.fits"))
+    seen = []
+    for source in ("object.pgm", "object.fits"):
+        render(folder, "--aperture-mm", "100", "--object", source, "--object-scale", "0.3", "--output", "seen.fits")
+        with fits.open(os.path.join(folder, "seen.fits")) as hdus:
+            seen.append(hdus[0].data.copy())
+    check(numpy.array_equal(seen[0], seen[1]), "the object's FITS rows are not read from the bottom up")
+
 for failure in failures:
     print(f"FAIL: {failure}")
 print("PASS" if not failures else f"{len(failures)} failure(s)")

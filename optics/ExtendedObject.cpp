@@ -103,12 +103,16 @@ double ObjectSpan(const SkyObject &object, double gridArcseconds) {
     return longer * object.arcsecondsPerPixel / gridArcseconds;
 }
 
-void ConvolveObject(IntensityImage &image, const SkyObject &object, double gridArcseconds, ImageTransform &plane,
+std::vector<std::complex<double>> ObjectSpectrum(const SkyObject &object, double gridArcseconds, std::int32_t n,
+                                                 ImageTransform &plane, const Checkpoint &checkpoint) {
+    const std::vector<double> grid = ResampleObject(*object.image, object.arcsecondsPerPixel, gridArcseconds, n);
+    return plane.Forward(PlacedObject(grid, n, plane.Size()), checkpoint);
+}
+
+void ConvolveObject(IntensityImage &image, std::vector<std::complex<double>> spectrum, ImageTransform &plane,
                     const Checkpoint &checkpoint) {
     const std::int32_t n = image.n;
     const std::int32_t m = plane.Size();
-    const std::vector<double> grid = ResampleObject(*object.image, object.arcsecondsPerPixel, gridArcseconds, n);
-    std::vector<std::complex<double>> spectrum = plane.Forward(PlacedObject(grid, n, m), checkpoint);
     const std::vector<std::complex<double>> star = plane.Forward(CentredStar(image, m), checkpoint);
     for (std::size_t k = 0; k < spectrum.size(); ++k) {
         spectrum[k] *= star[k];

@@ -13,6 +13,7 @@
 // only the light the star image spreads beyond the grid's edge is missing
 // from the grid.
 
+#include <complex>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -36,9 +37,14 @@ double ObjectFlux(const ObjectImage &object);
 // The object's width and height in grid pixels of gridArcseconds.
 double ObjectSpan(const SkyObject &object, double gridArcseconds);
 
-// Replaces the star image by the object seen through it. `plane` is a
-// transform of twice the image's side.
-void ConvolveObject(IntensityImage &image, const SkyObject &object, double gridArcseconds, ImageTransform &plane,
+// The spectrum of the object resampled to a grid of side n and laid in the
+// middle of the plane of `plane`, a transform of twice the grid's side; the
+// same for every panel of a sheet.
+std::vector<std::complex<double>> ObjectSpectrum(const SkyObject &object, double gridArcseconds, std::int32_t n,
+                                                 ImageTransform &plane, const Checkpoint &checkpoint = Checkpoint());
+
+// Replaces the star image by the object of that spectrum seen through it.
+void ConvolveObject(IntensityImage &image, std::vector<std::complex<double>> objectSpectrum, ImageTransform &plane,
                     const Checkpoint &checkpoint = Checkpoint());
 
 } // namespace diffrascope::optics

@@ -50,10 +50,22 @@ const IntensityImage &SkyImager::Apply(const IntensityImage &star, const Sky &sk
         fluxUnit_ = image_.Flux();
     }
     if (sky.object) {
-        ConvolveObject(image_, *sky.object, *gridArcseconds, TransformOf(kPlaneFactor * star.n), checkpoint);
+        const auto &spectrum = ObjectSpectrumOf(*sky.object, *gridArcseconds, star.n, checkpoint);
+        ConvolveObject(image_, spectrum, TransformOf(kPlaneFactor * star.n), checkpoint);
         fluxUnit_ = 1;
     }
     return image_;
+}
+
+const std::vector<std::complex<double>> &SkyImager::ObjectSpectrumOf(const SkyObject &object, double gridArcseconds,
+                                                                     std::int32_t n, const Checkpoint &checkpoint) {
+    const ObjectKey key{object.image, object.arcsecondsPerPixel, gridArcseconds, n};
+    if (objectKey_ != key) {
+        objectKey_.reset(); // until the new spectrum is whole
+        objectSpectrum_ = ObjectSpectrum(object, gridArcseconds, n, TransformOf(kPlaneFactor * n), checkpoint);
+        objectKey_ = key;
+    }
+    return objectSpectrum_;
 }
 
 void NormalizeToFlux(Panel &panel, double fluxUnit) {

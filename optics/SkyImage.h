@@ -4,6 +4,7 @@
 // object replaces it by their convolution. Then the panel's intensities are
 // normalised, to the brightest pixel or to the flux.
 
+#include <complex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,8 +37,22 @@ class SkyImager {
   private:
     ImageTransform &TransformOf(std::int32_t n);
 
+    // The object's spectrum, kept while the object and the grid stay the same.
+    struct ObjectKey {
+        std::shared_ptr<const ObjectImage> image; // held, so that its address stays its own
+        double arcsecondsPerPixel = 0;
+        double gridArcseconds = 0;
+        std::int32_t n = 0;
+
+        bool operator==(const ObjectKey &) const = default;
+    };
+    const std::vector<std::complex<double>> &ObjectSpectrumOf(const SkyObject &object, double gridArcseconds,
+                                                             std::int32_t n, const Checkpoint &checkpoint);
+
     IntensityImage image_;
     std::optional<ImageTransform> transform_;
+    std::optional<ObjectKey> objectKey_;
+    std::vector<std::complex<double>> objectSpectrum_;
     double fluxUnit_ = 1;
 };
 

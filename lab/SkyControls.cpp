@@ -19,6 +19,7 @@ namespace {
 namespace option = frontend::name;
 
 constexpr const char *kFlux = "flux";
+constexpr int kFluxEntry = 1; // the normalisation box's entries: peak, then flux
 constexpr const char *kOn = "on";         // a flag's value in the state
 constexpr QChar kListSeparator = u';';   // between companions in the field
 constexpr QChar kStateSeparator = u'\n'; // between a repeated option's values in the state
@@ -135,7 +136,7 @@ void SkyControls::Fill(LabState &state) const {
     const bool object = objectOn_->isChecked() && !object_->text().isEmpty();
     state.Set(Latin(option::kObject), object ? object_->text() : QString());
     state.Set(Latin(option::kObjectScale), object ? objectScale_->Value() : QString());
-    state.Set(Latin(option::kNormalize), normalize_->currentIndex() == 1 ? Latin(kFlux) : QString());
+    state.Set(Latin(option::kNormalize), normalize_->currentIndex() == kFluxEntry ? Latin(kFlux) : QString());
     state.Set(Latin(option::kScaleBar), scaleBar_->isChecked() ? Latin(kOn) : QString());
 }
 
@@ -147,7 +148,7 @@ void SkyControls::Show(const LabState &state) {
     objectOn_->setChecked(state.Has(Latin(option::kObject)));
     object_->setText(value(option::kObject));
     objectScale_->SetValue(value(option::kObjectScale));
-    normalize_->setCurrentIndex(value(option::kNormalize) == QLatin1String(kFlux) ? 1 : 0);
+    normalize_->setCurrentIndex(value(option::kNormalize) == QLatin1String(kFlux) ? kFluxEntry : 0);
     scaleBar_->setChecked(state.Has(Latin(option::kScaleBar)));
     Enable();
 }

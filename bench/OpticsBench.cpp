@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -131,9 +133,35 @@ void Cancellation(benchmark::State &state, std::int32_t n) {
     state.SetLabel("stop to return, " + Threads());
 }
 
+// A disc of 200 object pixels across, with a band, seen through a 200 mm
+// Newtonian on a grid of side n: the object resampled and convolved.
+optics::Job ExtendedObject(std::int32_t n) {
+    constexpr std::int32_t kSide = 200;
+    constexpr double kArcsecondsPerPixel = 0.1;
+    auto image = std::make_shared<optics::ObjectImage>();
+    image->width = kSide;
+    image->height = kSide;
+    for (std::int32_t r = 0; r < kSide; ++r) {
+        for (std::int32_t c = 0; c < kSide; ++c) {
+            const bool inside = std::hypot(c - kSide / 2 + 0.5, r - kSide / 2 + 0.5) < kSide / 2;
+            image->values.push_back(inside ? (r / 20 % 2 == 0 ? 1.0 : 0.7) : 0.0);
+        }
+    }
+    optics::Job job;
+    job.system = Newtonian();
+    job.apertureMm = 200;
+    job.layout = optics::Layout::Full;
+    job.grid = n;
+    job.sky.object = optics::SkyObject{image, kArcsecondsPerPixel};
+    return job;
+}
+
 } // namespace
 
 void RegisterOpticsBenchmarks() {
+    benchmark::RegisterBenchmark("BM_Object/1024", Sheet, ExtendedObject(1024))
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     for (std::int32_t n : {512, 1024}) {
         benchmark::RegisterBenchmark(("BM_GeneralStarImage/" + std::to_string(n)).c_str(), StarImage, n,
                                      optics::Spectrum{})

@@ -120,6 +120,15 @@ std::string ZonesText(const std::vector<optics::Zone> &zones) {
 }
 
 // The figure's errors, each family only where it is set: files without them keep their bytes.
+// Which normalisation the intensities have: 'peak' or 'flux'.
+FitsKey NormalizationKey(const optics::Sky &sky) {
+    if (sky.normalization == optics::Normalization::Flux) {
+        return {"NORMALIZ", std::string("flux"),
+                sky.object ? "intensities sum to the object's pixel sum" : "intensities sum to 1 over the grid"};
+    }
+    return {"NORMALIZ", std::string("peak"), "intensities over the brightest pixel of the field"};
+}
+
 void FigureKeys(const optics::Figure &figure, std::vector<FitsKey> &keys) {
     if (figure.HasEdge()) {
         keys.push_back({"TEDGE", figure.edge.depth, "turned edge at the rim, negative turned down [waves]"});
@@ -172,7 +181,7 @@ std::vector<FitsKey> CommonKeys(const optics::Result &result) {
         {"GRIDSIZE", static_cast<long>(result.grid), "side of the computation grid [pixels]"},
         {"BINNING", static_cast<long>(result.view.bin), "grid pixels per data pixel along each axis"},
         {"PIXSCALE", result.pixelScale * result.view.bin, "data pixel [lambda/D of WAVELEN]"},
-        {"NORMALIZ", std::string("peak"), "intensities over the brightest pixel of the field"},
+        NormalizationKey(result.job.sky),
     });
     if (result.job.panels.fRatio) {
         keys.push_back({"FRATIO", *result.job.panels.fRatio, "focal ratio"});

@@ -36,4 +36,9 @@ constexpr const char *kMetrics = "metrics";
 constexpr const char *kEeRadii = "ee-radii";
 constexpr const char *kMtf = "mtf";
 constexpr const char *kOutput = "output";
+constexpr const char *kCompanion = "companion";
+constexpr const char *kObject = "object";
+constexpr const char *kObjectScale = "object-scale";
+constexpr const char *kNormalize = "normalize";
+constexpr const char *kScaleBar = "scale-bar";
 } // namespace diffrascope::frontend::name

@@ -18,6 +18,7 @@
 #include "OpticsError.h"
 #include "OptionNames.h"
 #include "Units.h"
+#include "ObjectFile.h"
 #include "WavefrontFile.h"
 
 namespace diffrascope::frontend {
@@ -70,6 +71,9 @@ const Range kZoneRadiusRange = RangeOf(optics::kZoneRadiusLimit);
 const Range kZoneHeightRange = RangeOf(optics::kZoneHeightLimit);
 const Range kZoneWidthRange = RangeOf(optics::kZoneWidthLimit);
 const Range kRoughnessRange = RangeOf(optics::kRoughnessLimit);
+const Range kSeparationRange = RangeOf(optics::kCompanionSeparationLimit);
+const Range kMagnitudeRange = RangeOf(optics::kCompanionMagnitudeLimit);
+const Range kObjectScaleRange = RangeOf(optics::kObjectScaleLimit);
 
 // ---- Options ----------------------------------------------------------------------
 
@@ -78,6 +82,7 @@ namespace group {
 constexpr const char *kOptics = "Optics";
 constexpr const char *kStarTest = "Star test";
 constexpr const char *kLight = "Light";
+constexpr const char *kSky = "Sky";
 constexpr const char *kDisplay = "Display";
 constexpr const char *kOutput = "Output";
 } // namespace group
@@ -152,6 +157,27 @@ const OptionText kOptions[] = {
      "White light: every STEP nm from FROM to TO with equal energy, the eye's photopic response V(lambda) "
      "(visual, 380 to 780 nm), or a file of \"nm weight\" lines (# starts a comment). Aberrations keep their "
      "optical path: they scale as --wavelength / lambda."},
+    {name::kCompanion, "SEP,DMAG[@PA]", group::kSky,
+     "Another star SEP arcseconds from the star (more than 0, at most 3600), DMAG magnitudes fainter (0 to 20), "
+     "at the position angle PA, degrees from north (the picture's +y) through east (the picture's -x), as "
+     "astronomers count (default 90, east). Its light passes the same optics: every panel shows both. Give it "
+     "again for more companions, up to 8. Needs --aperture-mm; not with --object."},
+    {name::kObject, "FILE", group::kSky,
+     "An extended object seen through the telescope, in place of the star: a grey PNG, PGM or FITS picture "
+     "(top row north, left column east; FITS row 1 at the bottom), its values the brightness. It is resampled "
+     "to the grid's pixels by the area each of its pixels covers, centred on the axis, and convolved with the "
+     "star image (monochromatic, white light) on a plane twice the grid's side, so that no light wraps round; "
+     "the object's flux is kept, less what the star image spreads beyond the grid. Panels show the whole "
+     "object unless --field is given. Needs --aperture-mm and --object-scale."},
+    {name::kObjectScale, "ARCSEC", group::kSky,
+     "The object's pixel, more than 0 and at most 3600 arcseconds. Needs --object."},
+    {name::kNormalize, "peak|flux", group::kOutput,
+     "The intensities of every output: peak, the brightest pixel of the field is 1 (default); flux, the pixels "
+     "add up to 1 over the grid (with --object, to the sum of the object's pixels, so that its brightness is "
+     "kept). FITS says which in NORMALIZ. The metrics keep their own normalisation; the picture's grey levels "
+     "still show the brightest pixel white."},
+    {name::kScaleBar, "", group::kDisplay,
+     "Draw a scale bar at the bottom left of each panel: in arcseconds with --aperture-mm, else in lambda/D."},
     {name::kDisplay, "amplitude|log", group::kDisplay,
      "amplitude: the window's scale, 300 x the normalised amplitude, clamped at 255 (default); log: "
      "255 (1 + log10(I/Imax) / D), clamped at 0, to show the faint rings."},
@@ -173,8 +199,9 @@ const OptionText kOptions[] = {
      "Grid size: 256, 512, 1024, 2048 or 4096; by default 512 for --view, else the smallest that samples the "
      "pupil and holds the field. One pixel is 110/lambda lambda/D at any grid size."},
     {name::kOutput, "FILE", group::kOutput,
-     "Picture file: .png or .pgm (8-bit grey), .fits (32-bit float intensities normalised to a peak of 1, the "
-     "bottom row first as FITS has it); - writes PGM to standard output. Required unless --metrics is given."},
+     "Picture file: .png or .pgm (8-bit grey), .fits (32-bit float intensities normalised as --normalize says, "
+     "to a peak of 1 by default, the bottom row first as FITS has it); - writes PGM to standard output. "
+     "Required unless --metrics is given."},
     {name::kMetrics, "FILE", group::kOutput,
      "Write JSON to FILE (- for standard output): the parameters, the grid, the pixel scale, the Strehl ratio "
      "(at the true peak, found between the pixels; strehl_pixel at the brightest pixel), the peak, the FWHM, "
@@ -195,7 +222,8 @@ const OptionText kOptions[] = {
     {name::kStrict, "", group::kOutput, "Treat a sampling or field warning as an error: exit status 3 and no file."},
 };
 
-constexpr const char *kGroups[] = {group::kOptics, group::kStarTest, group::kLight, group::kDisplay, group::kOutput};
+constexpr const char *kGroups[] = {group::kOptics, group::kStarTest, group::kLight, group::kSky, group::kDisplay,
+                                   group::kOutput};
 
 QString Dashed(const char *option) { return QStringLiteral("--") + QLatin1String(option); }
 
@@ -266,7 +294,8 @@ QString HelpText(const QString &program) {
         "RMS). W = SA u^4 + F u^2: positive focus is extrafocal, the marginal rays focus at F = -2 SA, so "
         "positive spherical aberration is under-correction, whose intrafocal image has the bright outer ring. "
         "Angles count counterclockwise from the picture's +x axis. Lengths in the field are in lambda/D of "
-        "--wavelength; one grid pixel is 110/lambda lambda/D. Pictures are normalised to their brightest pixel."),
+        "--wavelength; one grid pixel is 110/lambda lambda/D. Pictures are normalised to their brightest pixel. "
+        "Position angles in the sky count from north (+y) through east (-x)."),
         0, 0);
     for (const char *heading : kGroups) {
         help += QLatin1Char('\n') + QLatin1String(heading) + QStringLiteral(":\n");
@@ -421,6 +450,9 @@ class Reader {
     Problem ReadDisplay(RenderRequest &request);
     Problem ReadOutputs(RenderRequest &request);
     Problem ReadRadii(std::vector<double> &radii);
+    Problem ReadSky(RenderRequest &request);
+    Problem ReadCompanions(std::vector<optics::Companion> &companions);
+    Problem ReadObject(std::optional<optics::SkyObject> &object);
 
     const QCommandLineParser &parser_;
     const CommandLineRules &rules_;
@@ -428,7 +460,7 @@ class Reader {
 
 Problem Reader::Read(RenderRequest &request) {
     for (auto step : {&Reader::ReadOptics, &Reader::ReadFocus, &Reader::ReadSheet, &Reader::ReadLayout,
-                      &Reader::ReadDisplay, &Reader::ReadOutputs}) {
+                      &Reader::ReadDisplay, &Reader::ReadSky, &Reader::ReadOutputs}) {
         if (Problem problem = (this->*step)(request)) {
             return problem;
         }
@@ -442,7 +474,8 @@ Problem Reader::Read(RenderRequest &request) {
 Problem Reader::Repeated() const {
     QStringList seen;
     for (const QString &option : parser_.optionNames()) {
-        if (seen.contains(option) && option != QLatin1String(name::kZone)) { // zones add up: the one repeatable option
+        const bool repeatable = option == QLatin1String(name::kZone) || option == QLatin1String(name::kCompanion);
+        if (seen.contains(option) && !repeatable) { // zones and companions add up
             return QStringLiteral("--%1 is given more than once.").arg(option);
         }
         seen << option;
@@ -461,7 +494,8 @@ Problem Reader::Conflicts() const {
           Pair{name::kStarTestMm, name::kThroughFocus}, Pair{name::kDefocusMm, name::kFocus},
           Pair{name::kFocus, name::kThroughFocus}, Pair{name::kDefocusMm, name::kThroughFocus},
           Pair{name::kView, name::kStarTest}, Pair{name::kView, name::kStarTestMm},
-          Pair{name::kView, name::kThroughFocus}, Pair{name::kView, name::kPanel}, Pair{name::kView, name::kField}}) {
+          Pair{name::kView, name::kThroughFocus}, Pair{name::kView, name::kPanel}, Pair{name::kView, name::kField},
+          Pair{name::kCompanion, name::kObject}}) {
         if (Has(pair.first) && Has(pair.second)) {
             return QStringLiteral("%1 and %2 cannot be given together.").arg(Dashed(pair.first), Dashed(pair.second));
         }
@@ -474,7 +508,11 @@ Problem Reader::Conflicts() const {
     for (const Need &need : {Need{name::kDefocusMm, name::kFRatio, "to turn millimetres into waves"},
                              Need{name::kStarTestMm, name::kFRatio, "to turn millimetres into waves"},
                              Need{name::kEeRadii, name::kMetrics, "to write the encircled energy"},
-                             Need{name::kSeed, name::kRoughness, "to draw the roughness"}}) {
+                             Need{name::kSeed, name::kRoughness, "to draw the roughness"},
+                             Need{name::kCompanion, name::kAperture, "for an angular scale"},
+                             Need{name::kObject, name::kAperture, "for an angular scale"},
+                             Need{name::kObject, name::kObjectScale, "for the object's pixel in arcseconds"},
+                             Need{name::kObjectScale, name::kObject, "to scale"}}) {
         if (Has(need.option) && !Has(need.needs)) {
             return QStringLiteral("%1 needs %2 %3.").arg(Dashed(need.option), Dashed(need.needs), QLatin1String(need.why));
         }
@@ -995,6 +1033,75 @@ Problem Reader::ReadDisplay(RenderRequest &request) {
     return std::nullopt;
 }
 
+Problem Reader::ReadSky(RenderRequest &request) {
+    optics::Job &job = request.job;
+    if (Has(name::kNormalize)) {
+        const QString normalize = Value(name::kNormalize);
+        if (normalize != QLatin1String("peak") && normalize != QLatin1String("flux")) {
+            return QStringLiteral("%1 %2 is not a normalisation; %1 accepts peak or flux.")
+                .arg(Dashed(name::kNormalize), Quoted(normalize));
+        }
+        job.sky.normalization =
+            normalize == QLatin1String("flux") ? optics::Normalization::Flux : optics::Normalization::Peak;
+    }
+    job.scaleBar = Has(name::kScaleBar);
+    if (Problem problem = ReadCompanions(job.sky.companions)) {
+        return problem;
+    }
+    return ReadObject(job.sky.object);
+}
+
+// SEP,DMAG[@PA], once per companion
+Problem Reader::ReadCompanions(std::vector<optics::Companion> &companions) {
+    const QStringList values = parser_.values(QLatin1String(name::kCompanion));
+    const QString accepted = QStringLiteral("SEP,DMAG[@PA]: SEP %1, DMAG %2, PA %3, at most %4 companions")
+                                 .arg(QLatin1String(kSeparationRange.text), QLatin1String(kMagnitudeRange.text),
+                                      QLatin1String(kAngleRange.text))
+                                 .arg(optics::kMaxCompanions);
+    if (values.size() > optics::kMaxCompanions) {
+        return Refused(name::kCompanion, values.back(), QStringLiteral("is a companion too many"), accepted);
+    }
+    for (const QString &text : values) {
+        QString pair;
+        QString angle;
+        const bool angled = SplitAt(text, QLatin1Char('@'), pair, angle);
+        const QStringList parts = pair.split(QLatin1Char(','));
+        if (parts.size() != 2) {
+            return Refused(name::kCompanion, text, QStringLiteral("is not SEP,DMAG[@PA]"), accepted);
+        }
+        const auto separation = Number(name::kCompanion, parts[0], kSeparationRange, text);
+        const auto magnitudes = Number(name::kCompanion, parts[1], kMagnitudeRange, text);
+        const auto degrees = angled ? Number(name::kCompanion, angle, kAngleRange, text) : Decimal::Whole(90);
+        for (const auto *read : {&separation, &magnitudes, &degrees}) {
+            if (std::holds_alternative<QString>(*read)) {
+                return Refused(name::kCompanion, text, QStringLiteral("is out of range"), accepted);
+            }
+        }
+        companions.push_back({ToDouble(std::get<Decimal>(separation)), ToDouble(std::get<Decimal>(magnitudes)),
+                              ToDouble(std::get<Decimal>(degrees))});
+    }
+    return std::nullopt;
+}
+
+Problem Reader::ReadObject(std::optional<optics::SkyObject> &object) {
+    if (!Has(name::kObject)) {
+        return std::nullopt;
+    }
+    const auto scale = Number(name::kObjectScale, Value(name::kObjectScale), kObjectScaleRange);
+    if (const QString *refusal = std::get_if<QString>(&scale)) {
+        return *refusal;
+    }
+    const QString path = Value(name::kObject);
+    const auto read = ReadObjectFile(path);
+    if (const QString *refusal = std::get_if<QString>(&read)) {
+        return QStringLiteral("%1 %2 %3; %1 accepts a grey PNG, PGM or FITS picture.")
+            .arg(Dashed(name::kObject), Quoted(path), *refusal);
+    }
+    object = optics::SkyObject{std::get<std::shared_ptr<const optics::ObjectImage>>(read),
+                               ToDouble(std::get<Decimal>(scale))};
+    return std::nullopt;
+}
+
 Problem Reader::ReadRadii(std::vector<double> &radii) {
     const QString text = Value(name::kEeRadii);
     const QStringList parts = text.split(QLatin1Char(','));
@@ -1139,7 +1246,8 @@ QList<OptionInfo> RenderOptions() {
     QList<OptionInfo> options;
     for (const OptionText &option : kOptions) {
         options.append({QLatin1String(option.name), QLatin1String(option.valueName), QLatin1String(option.group),
-                        QString::fromUtf8(option.description), std::string_view(option.name) == name::kZone});
+                        QString::fromUtf8(option.description), std::string_view(option.name) == name::kZone ||
+                            std::string_view(option.name) == name::kCompanion});
     }
     return options;
 }

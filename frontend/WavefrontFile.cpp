@@ -11,41 +11,13 @@
 
 #include "Limits.h"
 #include "OpticsError.h"
+#include "FitsReading.h"
 
 namespace diffrascope::frontend {
 namespace {
 
 constexpr int kFirstExtension = 2; // CFITSIO numbers HDUs from 1, the primary first
 constexpr int kImageAxes = 2;
-
-// A FITS file open for reading that closes itself; status follows CFITSIO's convention.
-class OpenFits {
-  public:
-    explicit OpenFits(const QString &path) {
-        fits_open_diskfile(&file_, path.toLocal8Bit().constData(), READONLY, &status_); // no extended-name syntax
-    }
-    ~OpenFits() {
-        if (file_ != nullptr) {
-            int ignored = 0;
-            fits_close_file(file_, &ignored);
-        }
-    }
-    OpenFits(const OpenFits &) = delete;
-    OpenFits &operator=(const OpenFits &) = delete;
-
-    fitsfile *File() { return file_; }
-    int &Status() { return status_; }
-
-  private:
-    fitsfile *file_ = nullptr;
-    int status_ = 0;
-};
-
-QString CfitsioText(int status) {
-    char text[FLEN_STATUS];
-    fits_get_errstatus(status, text);
-    return QString::fromLatin1(text);
-}
 
 // A keyword's number, or nothing when the header lacks it.
 std::optional<double> NumberKey(fitsfile *file, const char *name, int &status) {

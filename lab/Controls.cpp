@@ -20,6 +20,7 @@
 #include "FigureControls.h"
 #include "Limits.h"
 #include "OptionNames.h"
+#include "SkyControls.h"
 
 namespace diffrascope::lab {
 namespace {
@@ -102,6 +103,7 @@ Controls::Controls(QWidget *parent) : QWidget(parent) {
     column->addWidget(figure_);
     column->addWidget(BuildFocus());
     column->addWidget(BuildLight());
+    column->addWidget(sky_ = new SkyControls(this));
     column->addWidget(BuildDisplay());
     column->addStretch();
     PointMnemonicsAtFields();
@@ -331,6 +333,7 @@ void Controls::ConnectHandlers() {
     });
     connect(figure_, &FigureControls::Changed, this, &Controls::Changing);
     connect(whiteText_, &QLineEdit::editingFinished, this, &Controls::Changing);
+    connect(sky_, &SkyControls::Changed, this, &Controls::Changing);
     connect(browse_, &QToolButton::clicked, this, &Controls::BrowseSpectrum);
     connect(addTerm_, &QPushButton::clicked, this, [this] {
         AddZernikeRow(kDefaultZernike, QLatin1String(kZero));
@@ -465,6 +468,7 @@ LabState Controls::State() const {
     state.Set(Latin(option::kField), fieldOn_->isChecked() ? field_->Value() : QString());
     state.Set(Latin(option::kGrid), grid_->currentIndex() > 0 ? grid_->currentText() : QString());
     state.Set(Latin(option::kFocusField), zoom_->isChecked() ? focusField_->Value() : QString());
+    sky_->Fill(state);
     return state;
 }
 
@@ -513,6 +517,7 @@ void Controls::SetState(const LabState &state) {
     grid_->setCurrentIndex(grid > 0 ? grid : 0);
     zoom_->setChecked(state.Has(Latin(option::kFocusField)));
     focusField_->SetValue(value(option::kFocusField));
+    sky_->Show(state);
     loading_ = false;
     Changing();
 }

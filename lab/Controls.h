@@ -22,6 +22,7 @@ namespace diffrascope::lab {
 
 class DecimalSpinBox;
 class FigureControls;
+class SkyControls;
 
 class Controls : public QWidget {
     Q_OBJECT
@@ -99,6 +100,7 @@ class Controls : public QWidget {
     QComboBox *grid_ = nullptr;
     QCheckBox *zoom_ = nullptr;
     DecimalSpinBox *focusField_ = nullptr;
+    SkyControls *sky_ = nullptr;
 };
 
 } // namespace diffrascope::lab

@@ -33,8 +33,13 @@ QMap<QString, QStringList> GivenOptions(const QStringList &arguments) {
     }
     parser.parse(arguments); // the renderer's parser has accepted them already
     QMap<QString, QStringList> given;
-    for (const QString &name : parser.optionNames()) {
-        given.insert(name, parser.values(name));
+    for (const frontend::OptionInfo &option : frontend::RenderOptions()) {
+        if (!parser.isSet(option.name)) {
+            continue;
+        }
+        // A flag is "on"; a repeatable option has one value per item.
+        given.insert(option.name, option.valueName.isEmpty() ? QStringList{QLatin1String(kFlagOn)}
+                                                             : parser.values(option.name));
     }
     return given;
 }
@@ -93,7 +98,15 @@ void LabState::SetValues(const QString &option, const QStringList &values) {
 QStringList LabState::Arguments() const {
     QStringList arguments;
     for (const frontend::OptionInfo &option : frontend::RenderOptions()) {
-        for (const QString &value : values_.value(option.name)) {
+        const QStringList values = values_.value(option.name);
+        if (values.isEmpty()) {
+            continue;
+        }
+        if (option.valueName.isEmpty()) {
+            arguments << Dashed(option.name); // a flag
+            continue;
+        }
+        for (const QString &value : values) {
             arguments << Dashed(option.name) << value;
         }
     }

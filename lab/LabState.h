@@ -19,6 +19,7 @@ namespace diffrascope::lab {
 inline constexpr const char *kProgram = "diffrascope-lab";
 inline constexpr const char *kRenderer = "diffrascope-render";
 inline constexpr const char *kSheetFile = "sheet.png"; // the copied command's output
+inline constexpr const char *kFlagOn = "on";          // a flag's value in the state
 
 class LabState {
   public:

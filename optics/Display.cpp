@@ -129,6 +129,7 @@ void MakePanel(const IntensityImage &image, const PanelView &view, const Display
     const std::int32_t side = view.side;
     const std::size_t count = static_cast<std::size_t>(side) * side;
     panel.view = view;
+    panel.brightest = field.Brightest();
     ResizeLarge(panel.values, keep == Keep::Intensities ? count : 0);
     ResizeLarge(panel.grey, count);
     std::vector<std::int32_t> grey(static_cast<std::size_t>(kRowsAtOnce) * side);

@@ -50,6 +50,7 @@ struct Panel {
     // as FITS and astronomers' plots have it): pixel (x, y) at
     // (side - 1 - y) side + x. Empty unless asked for.
     std::vector<double> values;
+    double brightest = 0; // the grid intensity of the brightest block, which `values` are divided by
 };
 
 enum class Keep { GreyLevels, Intensities };

@@ -9,6 +9,8 @@
 #include "Imager.h"
 #include "OpticsError.h"
 #include "Sampling.h"
+#include "SkyImage.h"
+#include "ExtendedObject.h"
 #include "Units.h"
 
 namespace diffrascope::optics {
@@ -29,6 +31,7 @@ namespace {
 
 constexpr double kMetricsUnits = 0.25; // a panel's metrics, in far fields of work
 constexpr double kCurvesUnits = 0.5;   // a panel's curves
+constexpr double kObjectMargin = 1.1;  // the field an object's panels show, over the object's span
 
 // The panel whose curves are measured: the one in focus, or where no panel
 // is (a through-focus range that misses 0), the one nearest focus.
@@ -71,6 +74,21 @@ void PlanLayout(Plan::Data &d, const Checkpoint &checkpoint) {
     if (!d.focusView) {
         d.focusWidth = d.width;
     }
+    if (d.job.apertureMm) {
+        const double arcseconds = ArcsecondsPerLambdaOverD(d.job.system.wavelength, *d.job.apertureMm);
+        for (std::string &warning : SkyWarnings(d.job.sky, arcseconds, d.width)) {
+            d.warnings.push_back(std::move(warning));
+        }
+    }
+}
+
+// Panels show a whole object unless the job gives their field.
+void FieldForObject(Job &job) {
+    if (job.layout != Layout::Panels || job.field || !job.sky.object || !job.apertureMm) {
+        return;
+    }
+    const double arcseconds = ArcsecondsPerLambdaOverD(job.system.wavelength, *job.apertureMm);
+    job.field = std::min(kObjectMargin * ObjectSpan(*job.sky.object, arcseconds), kFieldLimit.max);
 }
 
 // The reference of the Strehl ratio: the same aperture and light without
@@ -108,6 +126,7 @@ Plan MakePlan(Job job, const Control &control) {
     ab.spherical = WindowWaves(ab.spherical);
     data->panels = FocusOfPanels(ab.focus, job.system.wavelength, job.panels);
     ab.focus = job.panels.IsSheet() ? WindowWaves(ab.focus) : data->panels.front().waves;
+    FieldForObject(job);
     data->job = std::move(job);
     PlanLayout(*data, checkpoint);
     return Plan(std::move(data));
@@ -117,6 +136,7 @@ struct Engine::Impl {
     std::int32_t threads;
     std::unique_ptr<Imager> imager;
     IntensityImage image;   // reused from one panel to the next
+    SkyImager sky;          // the sky seen through each panel's optics
     MetricsScratch scratch; // the same
     std::optional<ReferenceKey> referenceKey;
     double referencePeak = 0;
@@ -184,8 +204,13 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
         images.Compute(system, job.light, image, checkpoint);
         const bool ownField = focus.role == Role::Focus && d.focusView;
         const PanelView &view = ownField ? *d.focusView : d.view;
+        const IntensityImage &seen =
+            sky.Apply(image, job.sky, GridArcseconds(job.apertureMm, job.system.wavelength, d.pixelScale), checkpoint);
         Panel panel;
-        MakePanel(image, view, job.display, job.keepIntensities ? Keep::Intensities : Keep::GreyLevels, panel);
+        MakePanel(seen, view, job.display, job.keepIntensities ? Keep::Intensities : Keep::GreyLevels, panel);
+        if (job.sky.normalization == Normalization::Flux) {
+            NormalizeToFlux(panel, sky.FluxUnit());
+        }
         PanelResult rendered{focus, view.side, std::move(panel.grey), std::move(panel.values), std::nullopt,
                              std::nullopt, ownField ? d.focusWidth : d.width};
         if (job.metrics) {

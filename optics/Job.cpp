@@ -163,6 +163,39 @@ void CheckLayout(const Job &job) {
     }
 }
 
+// Companions or an object, which need an angular scale, and not both.
+void CheckSky(const Job &job) {
+    const Sky &sky = job.sky;
+    if (!sky.Empty() && !job.apertureMm) {
+        throw ParameterError(sky.object ? kObjectScaleLimit.parameter : kCompanionSeparationLimit.parameter,
+                             "needs the aperture's diameter (aperture-mm) for an angular scale");
+    }
+    if (sky.object && !sky.companions.empty()) {
+        throw ParameterError(kCompanionSeparationLimit.parameter, "companions and an object cannot be shown together");
+    }
+    CheckCount(kCompanionSeparationLimit.parameter, sky.companions.size(), kMaxCompanions, "companions");
+    for (const Companion &companion : sky.companions) {
+        Check(kCompanionSeparationLimit, companion.separation);
+        Check(kCompanionMagnitudeLimit, companion.magnitudes);
+        Check(AngleOf(kCompanionSeparationLimit), companion.positionAngle);
+    }
+    if (sky.object) {
+        Check(kObjectScaleLimit, sky.object->arcsecondsPerPixel);
+        const ObjectImage *image = sky.object->image.get();
+        if (image == nullptr || image->width < 1 || image->height < 1 || image->width > kMaxObjectSide ||
+            image->height > kMaxObjectSide ||
+            image->values.size() != static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height)) {
+            throw ParameterError("object", "the picture is not 1 to " + std::to_string(kMaxObjectSide) +
+                                               " pixels along each side");
+        }
+        for (double value : image->values) {
+            if (!(value >= 0) || !std::isfinite(value)) {
+                throw ParameterError("object", "a pixel's brightness " + Number(value) + " is not a finite number of at least 0");
+            }
+        }
+    }
+}
+
 } // namespace
 
 void Validate(const Job &job) {
@@ -170,6 +203,7 @@ void Validate(const Job &job) {
     CheckFigure(job.system);
     CheckLight(job.light);
     CheckLayout(job);
+    CheckSky(job);
 }
 
 } // namespace diffrascope::optics

@@ -12,6 +12,7 @@
 #include "Display.h"
 #include "Light.h"
 #include "OpticalSystem.h"
+#include "Sky.h"
 #include "StarTest.h"
 
 namespace diffrascope::optics {
@@ -44,6 +45,10 @@ struct Job {
     std::vector<double> encircledRadii; // lambda/D, measured beyond the Airy dark rings
     bool keepIntensities = false;       // each panel's normalised intensities besides its grey levels
     std::int32_t threads = 0;           // 0: DIFFRASCOPE_THREADS, else every core (at most 64)
+    // Companions, or an object, laid over the star image (they need
+    // apertureMm), and the intensities' normalisation.
+    Sky sky;
+    bool scaleBar = false; // pictures carry a scale bar, in arcseconds with apertureMm, else lambda/D
 };
 
 // Throws ParameterError, naming the first parameter outside its limits or

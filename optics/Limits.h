@@ -45,6 +45,14 @@ inline constexpr Limit kApertureLimit{"aperture-mm", 10, 10000, false, "10 to 10
 inline constexpr Limit kFocusFieldLimit{"focus-field", 0, 10000, true, "more than 0 and at most 10000 lambda/D"};
 inline constexpr Limit kDecadesLimit{"decades", 1, 10, false, "1 to 10"};
 inline constexpr Limit kRadiusLimit{"ee-radii", 0, 1000, true, "more than 0 and at most 1000 lambda/D"};
+// What the sky adds: a companion's separation in arcseconds and how many
+// magnitudes it is fainter; an extended object's pixel scale in arcseconds.
+inline constexpr Limit kCompanionSeparationLimit{"companion", 0, 3600, true, "more than 0 and at most 3600 arcseconds"};
+inline constexpr Limit kCompanionMagnitudeLimit{"companion", 0, 20, false, "0 to 20 magnitudes"};
+inline constexpr Limit kObjectScaleLimit{"object-scale", 0, 3600, true,
+                                         "more than 0 and at most 3600 arcseconds per pixel"};
+inline constexpr std::int32_t kMaxCompanions = 8;
+inline constexpr std::int32_t kMaxObjectSide = 4096; // pixels along either side of an object's picture
 // Errors of the figure: waves at the reference wavelength, radii and widths in units of the pupil radius.
 inline constexpr Limit kEdgeDepthLimit{"turned-edge", -10, 10, false, "-10 to 10 waves"};
 inline constexpr Limit kEdgeStartLimit{"turned-edge", 0, 1, false, "0 to less than 1", true};

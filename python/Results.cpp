@@ -84,7 +84,9 @@ py::list RenderResult::PanelHeaders() {
 
 py::object RenderResult::Grey() {
     if (!grey_) {
-        grey_ = result_->IsSheet() ? py::object(SheetGrey(*result_)) : py::object(PanelGrey(result_->panels[0], owner_));
+        // a sheet, or a panel with its scale bar drawn on, is a picture of its own
+        const bool drawn = result_->IsSheet() || result_->job.scaleBar;
+        grey_ = drawn ? py::object(SheetGrey(*result_)) : py::object(PanelGrey(result_->panels[0], owner_));
     }
     return grey_;
 }
@@ -104,8 +106,9 @@ Arrays are numpy views of the computation's own memory (nothing is copied);
 they stay valid as long as any of them, or the result, is alive.)")
         .def_property_readonly("image", &RenderResult::Image, R"(The intensities, float64, shaped and oriented as the renderer's FITS data.
 
-Normalised to the brightest pixel (or block) of the whole field, which is 1.
-image[0] is the picture's bottom row and image[:, 0] its left column, so
+Normalised to the brightest pixel (or block) of the whole field, which is 1;
+with normalize="flux" the pixels add up to 1 (an object's: to the sum of its
+own pixels), as header["NORMALIZ"] says. image[0] is the picture's bottom row and image[:, 0] its left column, so
 imshow(image, origin="lower") shows +y up, as ds9 shows the FITS file. With
 one grid pixel per data pixel the optical axis is image[side // 2 - 1, side // 2].
 The pixel is header["PIXSCALE"] lambda/D of the reference wavelength. None
@@ -114,7 +117,8 @@ for a sheet: its panels are in `panels`.)")
                                "The intensities of every panel, as `image` (one array for a single image).")
         .def_property_readonly("labels", &RenderResult::Labels,
                                "Each panel's label: its role and defocus, \"intrafocal, -8 waves\".")
-        .def_property_readonly("grey", &RenderResult::Grey, R"(The 8-bit picture the renderer writes (uint8), labels and all for a sheet.
+        .def_property_readonly("grey", &RenderResult::Grey, R"(The 8-bit picture the renderer writes (uint8), labels and all for a sheet,
+with its scale bar when scale_bar=True.
 
 Rows run top first, as a PNG holds them: imshow(grey, cmap="gray") shows it
 upright. Grey levels follow `display`: the window's amplitude scale,

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ScaleBar.h"
+#include "Units.h"
+
 namespace diffrascope {
 namespace {
 
@@ -71,6 +74,18 @@ void DrawLabel(QImage &sheet, const QRect &box, const optics::PanelFocus &label,
     }
 }
 
+// The scale bar of a panel of the result, when the job asks for one.
+void MaybeScaleBar(QImage &picture, const QRect &box, const optics::PanelResult &panel, const optics::Result &result) {
+    if (!result.job.scaleBar || picture.isNull()) {
+        return;
+    }
+    std::optional<double> arcseconds;
+    if (result.job.apertureMm) {
+        arcseconds = optics::ArcsecondsPerLambdaOverD(result.job.system.wavelength, *result.job.apertureMm);
+    }
+    DrawScaleBar(picture, box, ScaleBarFor(panel.width, panel.side, arcseconds));
+}
+
 } // namespace
 
 QImage PanelPicture(const optics::PanelResult &panel) {
@@ -99,12 +114,18 @@ QImage SheetPicture(const optics::Result &result) {
         CopyPanel(sheet, panel, at);
         DrawLabel(sheet, QRect(at.x(), at.y() + side, side, kLabelHeight), panel.focus,
                   QString::fromStdString(optics::DefocusCaption(panel, result)));
+        MaybeScaleBar(sheet, QRect(at, QSize(side, side)), panel, result);
     }
     return sheet;
 }
 
 QImage ResultPicture(const optics::Result &result) {
-    return result.IsSheet() ? SheetPicture(result) : PanelPicture(result.panels.front());
+    if (result.IsSheet()) {
+        return SheetPicture(result);
+    }
+    QImage picture = PanelPicture(result.panels.front());
+    MaybeScaleBar(picture, picture.rect(), result.panels.front(), result);
+    return picture;
 }
 
 QByteArray EncodePicture(const QImage &picture, PictureFormat format) {

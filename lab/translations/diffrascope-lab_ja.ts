@@ -626,4 +626,95 @@
         <translation>視野 %1 λ/D</translation>
     </message>
 </context>
+<context>
+    <name>diffrascope::lab::SkyControls</name>
+    <message>
+        <source>Sky</source>
+        <translation>空</translation>
+    </message>
+    <message>
+        <source>Aperture</source>
+        <translation>口径</translation>
+    </message>
+    <message>
+        <source>The aperture&apos;s diameter in mm: gives the picture an angular scale in arcseconds, which companions and objects need (--aperture-mm).</source>
+        <translation>口径 (mm): 画像に秒角の角度目盛を与えます。伴星と天体に必要です (--aperture-mm)。</translation>
+    </message>
+    <message>
+        <source>mm</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>SEP,DMAG[@PA]; …</source>
+        <translation>SEP,DMAG[@PA]; …</translation>
+    </message>
+    <message>
+        <source>Companions, separated by &apos;;&apos;: SEP arcseconds away, DMAG magnitudes fainter, at the position angle PA in degrees from north (up) through east (left), 90 unless given; up to 8 (--companion).</source>
+        <translation>伴星を &apos;;&apos; で区切って: 離角 SEP 秒角、DMAG 等級暗く、位置角 PA は北 (上) から東 (左) へ回る度 (省略時 90); 8 個まで (--companion)。</translation>
+    </message>
+    <message>
+        <source>Companions</source>
+        <translation>伴星</translation>
+    </message>
+    <message>
+        <source>Object</source>
+        <translation>天体</translation>
+    </message>
+    <message>
+        <source>A grey PNG, PGM or FITS picture seen through the telescope in place of the star (--object).</source>
+        <translation>恒星の代わりに望遠鏡で見るグレーの PNG、PGM または FITS 画像 (--object)。</translation>
+    </message>
+    <message>
+        <source>…</source>
+        <translation>…</translation>
+    </message>
+    <message>
+        <source>Choose an object&apos;s picture</source>
+        <translation>天体の画像を選ぶ</translation>
+    </message>
+    <message>
+        <source>The object&apos;s pixel in arcseconds (--object-scale).</source>
+        <translation>天体画像の 1 画素の大きさ (秒角) (--object-scale)。</translation>
+    </message>
+    <message>
+        <source>Object&apos;s pi&amp;xel</source>
+        <translation>天体の画素(&amp;X)</translation>
+    </message>
+    <message>
+        <source>″</source>
+        <translation>″</translation>
+    </message>
+    <message>
+        <source>brightest pixel 1</source>
+        <translation>最も明るい画素を 1</translation>
+    </message>
+    <message>
+        <source>total flux 1</source>
+        <translation>全光量を 1</translation>
+    </message>
+    <message>
+        <source>The intensities&apos; normalisation: the brightest pixel 1, or the pixels adding up to 1 (an object: to its own pixels&apos; sum); the grey levels still show the brightest white (--normalize).</source>
+        <translation>強度の正規化: 最も明るい画素を 1、または画素の和を 1 (天体では天体画像の画素の和); 灰色の階調は最も明るい画素を白で示します (--normalize)。</translation>
+    </message>
+    <message>
+        <source>Normalise</source>
+        <translation>正規化</translation>
+    </message>
+    <message>
+        <source>Scale bar</source>
+        <translation>スケールバー</translation>
+    </message>
+    <message>
+        <source>A scale bar on each panel, in arcseconds with the aperture, else in λ/D (--scale-bar).</source>
+        <translation>各パネルにスケールバーを描きます。口径があれば秒角、なければ λ/D (--scale-bar)。</translation>
+    </message>
+    <message>
+        <source>Object&apos;s picture</source>
+        <translation>天体の画像</translation>
+    </message>
+    <message>
+        <source>Grey pictures (*.png *.pgm *.fits *.fit *.fts)</source>
+        <translation>グレー画像 (*.png *.pgm *.fits *.fit *.fts)</translation>
+    </message>
+</context>
 </TS>

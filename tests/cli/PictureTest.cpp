@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <cstdint>
 #include <vector>
 
@@ -111,5 +113,61 @@ TEST(EncodedPicture, PngReadsBackAsTheSameGreyPixels) {
     ASSERT_EQ(decoded.format(), QImage::Format_Grayscale8);
     EXPECT_EQ(decoded, picture);
 }
+
+} // namespace
+
+namespace {
+
+// The longest run of white pixels along a row of the picture's bottom 20 rows.
+int LongestWhiteRun(const QImage &picture) {
+    int longest = 0;
+    for (int row = picture.height() - 20; row < picture.height(); ++row) {
+        int run = 0;
+        for (int x = 0; x < picture.width(); ++x) {
+            run = picture.pixelColor(x, row).value() == 255 ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
+}
+
+struct BarCase {
+    std::optional<double> apertureMm;
+    double width; // lambda/D the panel shows
+};
+
+class ScaleBarTest : public testing::TestWithParam<BarCase> {};
+
+// The bar's length in pixels, at the panel's scale (arcseconds: 648000/pi
+// lambda/D in radians), is 1, 2 or 5 times a power of ten, from a tenth to a
+// quarter of the field.
+TEST_P(ScaleBarTest, IsARoundLengthAtThePanelsScale) {
+    constexpr int kSide = 256;
+    constexpr double kArcsecondsPerRadian = 648000 / 3.141592653589793;
+    diffrascope::optics::Result result;
+    result.job.scaleBar = true;
+    result.job.apertureMm = GetParam().apertureMm;
+    result.width = GetParam().width;
+    diffrascope::optics::PanelResult panel;
+    panel.side = kSide;
+    panel.width = GetParam().width;
+    panel.grey.assign(static_cast<std::size_t>(kSide) * kSide, 0);
+    result.panels.push_back(panel);
+    const QImage picture = diffrascope::ResultPicture(result);
+    ASSERT_EQ(picture.width(), kSide);
+    const double unit = GetParam().apertureMm ? 550e-9 / (*GetParam().apertureMm * 1e-3) * kArcsecondsPerRadian : 1;
+    const double field = GetParam().width * unit; // arcseconds or lambda/D
+    const double length = LongestWhiteRun(picture) * field / kSide;
+    const double decade = std::pow(10.0, std::floor(std::log10(length * 1.01)));
+    const double round = std::round(length / decade);
+    EXPECT_TRUE(round == 1 || round == 2 || round == 5 || round == 10) << length;
+    EXPECT_NEAR(length, round * decade, field / kSide) << length;
+    EXPECT_GT(length, field / 10);
+    EXPECT_LE(length, field / 4 + field / kSide);
+}
+
+INSTANTIATE_TEST_SUITE_P(Picture, ScaleBarTest,
+                         testing::Values(BarCase{200.0, 51.2}, BarCase{std::nullopt, 51.2}, BarCase{1000.0, 12.8},
+                                         BarCase{50.0, 300}));
 
 } // namespace

@@ -92,6 +92,33 @@ with tempfile.TemporaryDirectory() as folder:
             check(hdus[k].header.get("DEFOCUS") == focus, f"panel {k} has DEFOCUS {hdus[k].header.get('DEFOCUS')}")
             check(hdus[k].data.shape == (256, 256) and hdus[k].data.max() == 1.0, f"panel {k} is not 256 x 256 with peak 1")
 
+    # A double star under flux normalisation: the pixels add up to 1, the star
+    # carries 1 / (1 + 10^(-0.4 DMAG)) of the light, and its peak pixel pi/4 p^2
+    # of its own (the Airy pattern's peak for a flux of 1, p the pixel in lambda/D).
+    render(folder, "--aperture-mm", "200", "--companion", "5,1@45", "--normalize", "flux", "--view", "full",
+           "--output", "double.fits")
+    with fits.open(os.path.join(folder, "double.fits")) as hdus:
+        header, data = hdus[0].header, hdus[0].data
+        check(header.get("NORMALIZ") == "flux", f"NORMALIZ is {header.get('NORMALIZ')!r}, not 'flux'")
+        check(math.isclose(float(data.astype(numpy.float64).sum()), 1, rel_tol=1e-5), f"the flux is {data.sum()}")
+        pixel = 110 / 550
+        star = math.pi / 4 * pixel ** 2 / (1 + 10 ** (-0.4))
+        # the axis is grid point (256, 256): picture row 256 from the top, FITS row 255 from the bottom
+        peak = data[255, 256]
+        check(math.isclose(peak, star, rel_tol=0.005), f"the star's peak is {peak}, not {star}")
+
+    # An object read from a PGM (top row first) and from FITS (row 1 at the bottom) is the same object.
+    rows = numpy.array([[(7 * x + 3 * y) % 256 for x in range(24)] for y in range(16)], dtype=numpy.uint8)
+    with open(os.path.join(folder, "object.pgm"), "wb") as pgm:
+        pgm.write(b"P5\n24 16\n255\n" + rows.tobytes())
+    fits.PrimaryHDU(rows[::-1].astype(numpy.float32)).writeto(os.path.join(folder, "object.fits"))
+    seen = []
+    for source in ("object.pgm", "object.fits"):
+        render(folder, "--aperture-mm", "100", "--object", source, "--object-scale", "0.3", "--output", "seen.fits")
+        with fits.open(os.path.join(folder, "seen.fits")) as hdus:
+            seen.append(hdus[0].data.copy())
+    check(numpy.array_equal(seen[0], seen[1]), "the object's FITS rows are not read from the bottom up")
+
 for failure in failures:
     print(f"FAIL: {failure}")
 print("PASS" if not failures else f"{len(failures)} failure(s)")

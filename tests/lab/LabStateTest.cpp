@@ -91,6 +91,9 @@ QList<QStringList> States(const QString &wavefront) {
          "--field", "80", "--focus-field", "25", "--grid", "1024"},
         {"--aperture-mm", "254", "--turned-edge", "-0.25@0.85", "--zone", "0.5,0.1,0.05", "--zone", "0.7,-0.05,0.1",
          "--roughness", "0.05@20:60", "--seed", "7", "--wavefront", wavefront, "--startest", "8"},
+        {"--aperture-mm", "200", "--startest", "8", "--companion", "0.7,0.5@60", "--companion", "2,3", "--normalize",
+         "flux", "--scale-bar"},
+        {"--aperture-mm", "100", "--startest", "8", "--object", DIFFRASCOPE_TEST_OBJECT, "--object-scale", "0.05"},
     };
 }
 

@@ -11,6 +11,7 @@ from astropy.io import fits
 import diffrascope
 
 SPECTRUM_FILE = "<spectrum file>"  # stands for a spectrum file the test writes
+OBJECT_FILE = "<object file>"  # stands for an object's picture the test writes
 # Keywords CFITSIO writes for the file's structure, not for the star image.
 STRUCTURE = {"SIMPLE", "BITPIX", "NAXIS", "NAXIS1", "NAXIS2", "EXTEND", "XTENSION", "PCOUNT", "GCOUNT", "COMMENT",
              "LONGSTRN"}
@@ -41,6 +42,12 @@ CASES = [
       "--seed", "5", "--grid", "512"]),
     (dict(f_ratio=4.8, defocus_mm=1.014, ee_radii=(5, 10.5)),
      ["--f-ratio", "4.8", "--defocus-mm", "1.014", "--ee-radii", "5,10.5"]),
+    (dict(aperture_mm=200, companion=[(0.7, 0.5, 60), (1.5, 2)], normalize="flux", scale_bar=True, grid=512),
+     ["--aperture-mm", "200", "--companion", "0.7,0.5@60", "--companion", "1.5,2", "--normalize", "flux",
+      "--scale-bar", "--grid", "512"]),
+    (dict(aperture_mm=100, object=OBJECT_FILE, object_scale=0.2, normalize="flux", field=60),
+     ["--aperture-mm", "100", "--object", OBJECT_FILE, "--object-scale", "0.2", "--normalize", "flux",
+      "--field", "60"]),
 ]
 
 
@@ -62,8 +69,12 @@ def assert_same_header(ours, theirs):
 def test_render_gives_the_renderers_fits_data_picture_and_numbers(keywords, arguments, renderer, tmp_path):
     spectrum = tmp_path / "lamp.txt"
     spectrum.write_text("# nm weight\n480 0.5\n550 1\n620 0.25\n")
-    arguments = [str(spectrum) if argument == SPECTRUM_FILE else argument for argument in arguments]
-    keywords = {key: spectrum if value == SPECTRUM_FILE else value for key, value in keywords.items()}
+    planet = tmp_path / "planet.pgm"
+    planet.write_bytes(b"P5\n16 12\n255\n" + bytes((x * 16 + y * 5) % 256 for y in range(12) for x in range(16)))
+    files = {SPECTRUM_FILE: spectrum, OBJECT_FILE: planet}
+    arguments = [str(files[argument]) if argument in files else argument for argument in arguments]
+    keywords = {key: files[value] if isinstance(value, str) and value in files else value
+                for key, value in keywords.items()}
 
     renderer(*arguments, "--output", "star.fits", "--metrics", "star.json")
     grey = pgm_pixels(renderer(*arguments, "--output", "-", "--metrics", "grey.json"))

@@ -633,18 +633,6 @@
         <translation>空</translation>
     </message>
     <message>
-        <source>Aperture</source>
-        <translation>口径</translation>
-    </message>
-    <message>
-        <source>The aperture&apos;s diameter in mm: gives the picture an angular scale in arcseconds, which companions and objects need (--aperture-mm).</source>
-        <translation>口径 (mm): 画像に秒角の角度目盛を与えます。伴星と天体に必要です (--aperture-mm)。</translation>
-    </message>
-    <message>
-        <source>mm</source>
-        <translation>mm</translation>
-    </message>
-    <message>
         <source>SEP,DMAG[@PA]; …</source>
         <translation>SEP,DMAG[@PA]; …</translation>
     </message>

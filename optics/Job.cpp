@@ -170,6 +170,7 @@ void Validate(const Job &job) {
     CheckFigure(job.system);
     CheckLight(job.light);
     CheckLayout(job);
+    ValidateSeeing(job);
 }
 
 } // namespace diffrascope::optics

@@ -270,8 +270,8 @@ void ValidateSeeing(const Job &job) {
         throw ParameterError("average", "needs frames to average (seeing-frames)");
     }
     if (seeing.frames != 0 && !seeing.average && job.panels.IsSheet()) {
-        throw ParameterError(kSeeingFramesLimit.parameter,
-                             "a star test or through-focus sheet shows each panel's mean of the frames: add average");
+        throw ParameterError(kSeeingFramesLimit.parameter, "a star test or through-focus panel is the mean of the "
+                                                           "frames at its focus: ask for their average");
     }
 }
 

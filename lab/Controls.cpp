@@ -19,6 +19,7 @@
 #include "DecimalSpinBox.h"
 #include "Limits.h"
 #include "OptionNames.h"
+#include "SeeingControls.h"
 
 namespace diffrascope::lab {
 namespace {
@@ -99,6 +100,7 @@ Controls::Controls(QWidget *parent) : QWidget(parent) {
     column->addWidget(BuildFocus());
     column->addWidget(BuildLight());
     column->addWidget(BuildDisplay());
+    column->addWidget(seeing_ = new SeeingControls(this));
     column->addStretch();
     PointMnemonicsAtFields();
     ConnectHandlers();
@@ -319,6 +321,7 @@ void Controls::ConnectHandlers() {
         Changing();
     });
     connect(whiteText_, &QLineEdit::editingFinished, this, &Controls::Changing);
+    connect(seeing_, &SeeingControls::Changed, this, &Controls::Changing);
     connect(browse_, &QToolButton::clicked, this, &Controls::BrowseSpectrum);
     connect(addTerm_, &QPushButton::clicked, this, [this] {
         AddZernikeRow(kDefaultZernike, QLatin1String(kZero));
@@ -450,6 +453,7 @@ LabState Controls::State() const {
     state.Set(Latin(option::kField), fieldOn_->isChecked() ? field_->Value() : QString());
     state.Set(Latin(option::kGrid), grid_->currentIndex() > 0 ? grid_->currentText() : QString());
     state.Set(Latin(option::kFocusField), zoom_->isChecked() ? focusField_->Value() : QString());
+    seeing_->Fill(state);
     return state;
 }
 
@@ -495,6 +499,7 @@ void Controls::SetState(const LabState &state) {
     grid_->setCurrentIndex(grid > 0 ? grid : 0);
     zoom_->setChecked(state.Has(Latin(option::kFocusField)));
     focusField_->SetValue(value(option::kFocusField));
+    seeing_->Show(state);
     loading_ = false;
     Changing();
 }

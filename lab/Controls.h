@@ -21,6 +21,7 @@ class QToolButton;
 namespace diffrascope::lab {
 
 class DecimalSpinBox;
+class SeeingControls;
 
 class Controls : public QWidget {
     Q_OBJECT
@@ -94,6 +95,7 @@ class Controls : public QWidget {
     QComboBox *grid_ = nullptr;
     QCheckBox *zoom_ = nullptr;
     DecimalSpinBox *focusField_ = nullptr;
+    SeeingControls *seeing_ = nullptr;
 };
 
 } // namespace diffrascope::lab

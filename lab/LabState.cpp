@@ -32,8 +32,13 @@ QMap<QString, QString> GivenOptions(const QStringList &arguments) {
     }
     parser.parse(arguments); // the renderer's parser has accepted them already
     QMap<QString, QString> given;
-    for (const QString &name : parser.optionNames()) {
-        given.insert(name, parser.value(name));
+    for (const frontend::OptionInfo &option : frontend::RenderOptions()) {
+        if (!parser.isSet(option.name)) {
+            continue;
+        }
+        // A flag is "on"; a repeated option's values are one per line.
+        given.insert(option.name, option.valueName.isEmpty() ? QStringLiteral("on")
+                                                             : parser.values(option.name).join(QLatin1Char('\n')));
     }
     return given;
 }
@@ -81,8 +86,15 @@ void LabState::Set(const QString &option, const QString &value) {
 QStringList LabState::Arguments() const {
     QStringList arguments;
     for (const frontend::OptionInfo &option : frontend::RenderOptions()) {
-        if (values_.contains(option.name)) {
-            arguments << Dashed(option.name) << values_.value(option.name);
+        if (!values_.contains(option.name)) {
+            continue;
+        }
+        if (option.valueName.isEmpty()) {
+            arguments << Dashed(option.name); // a flag
+            continue;
+        }
+        for (const QString &value : values_.value(option.name).split(QLatin1Char('\n'))) {
+            arguments << Dashed(option.name) << value;
         }
     }
     return arguments;

@@ -63,6 +63,7 @@ const QList<QStringList> kStates{
      "visual"},
     {"--startest", "8", "--spectrum", "400:700:20", "--display", "log", "--decades", "5.5", "--panel", "192",
      "--field", "80", "--focus-field", "25", "--grid", "1024"},
+    {"--aperture-mm", "200", "--startest", "8", "--seeing", "7.5", "--seeing-frames", "12", "--average"},
 };
 
 TEST(Controls, ShowEveryOptionAndGiveItBackAsTheRendererReadsIt) {

@@ -41,6 +41,13 @@ CASES = [
       "--seed", "5", "--grid", "512"]),
     (dict(f_ratio=4.8, defocus_mm=1.014, ee_radii=(5, 10.5)),
      ["--f-ratio", "4.8", "--defocus-mm", "1.014", "--ee-radii", "5,10.5"]),
+    (dict(aperture_mm=200, seeing=8, spectrum=(450, 650, 100)),
+     ["--aperture-mm", "200", "--seeing", "8", "--spectrum", "450:650:100"]),
+    (dict(aperture_mm=150, seeing=5, seeing_frames=4, seed=3, grid=256),
+     ["--aperture-mm", "150", "--seeing", "5", "--seeing-frames", "4", "--seed", "3", "--grid", "256"]),
+    (dict(aperture_mm=150, seeing=6, seeing_frames=3, average=True, startest=6, grid=256),
+     ["--aperture-mm", "150", "--seeing", "6", "--seeing-frames", "3", "--average", "--startest", "6", "--grid",
+      "256"]),
 ]
 
 

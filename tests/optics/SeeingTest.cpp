@@ -10,6 +10,8 @@
 
 #include "Engine.h"
 #include "Seeing.h"
+#include "Units.h"
+#include "WavefrontMap.h"
 
 namespace diffrascope::optics {
 namespace {
@@ -88,6 +90,63 @@ TEST(PhaseScreens, StructureFunctionIsKolmogorovs) {
         const double expected = 6.88 * std::pow(r / kR0, 5.0 / 3.0);
         EXPECT_NEAR(sums[r] / pairs[r] / expected, 1, 0.1) << "at r = " << r;
     }
+}
+
+// Noll: the phase over a circular pupil, piston and tilt removed, has the
+// variance 0.134 (D / r0)^(5/3) rad^2, r0 that of the wavelength.
+TEST(SeeingFrames, ScreensOverThePupilHaveNollsTiltFreeVariance) {
+    constexpr std::int32_t kGrid = 256;
+    constexpr std::int32_t kFrames = 100;
+    const Job job = SeeingJob(5, 200, 550, kGrid);
+    FrameScreens screens(job.system, *job.seeing, *job.apertureMm, kGrid);
+    const double radius = PupilRadius(kGrid, 550);
+    double sum = 0;
+    for (std::int32_t frame = 0; frame < kFrames; ++frame) {
+        const std::shared_ptr<const WavefrontMap> map = screens.Next();
+        ASSERT_TRUE(map);
+        const MapGeometry &g = map->Geometry();
+        // least squares of w = a + b x + c y over the lit pixels: x and y are uncorrelated over a disc
+        double n = 0, w = 0, xw = 0, yw = 0, xx = 0, yy = 0, ww = 0;
+        for (std::int32_t row = 0; row < map->Height(); ++row) {
+            for (std::int32_t column = 0; column < map->Width(); ++column) {
+                const double x = (column - g.centreX) / radius;
+                const double y = (row - g.centreY) / radius;
+                if (x * x + y * y > 1) {
+                    continue;
+                }
+                const double v = 2 * 3.141592653589793 * map->Value(column, row); // radians
+                n += 1, w += v, xw += x * v, yw += y * v, xx += x * x, yy += y * y, ww += v * v;
+            }
+        }
+        sum += ww / n - (w / n) * (w / n) - (xw * xw / xx + yw * yw / yy) / n;
+    }
+    const double diameterOverR0 = 20 / Fried(5, 550);
+    EXPECT_NEAR(sum / kFrames / (0.134 * std::pow(diameterOverR0, 5.0 / 3.0)), 1, 0.1);
+}
+
+TEST(SeeingFrames, TheResultsWavefrontIsTheFirstScreenOnTheMirrorsOwn) {
+    constexpr std::int32_t kGrid = 256;
+    Job job = SeeingJob(5, 200, 550, kGrid);
+    job.system.aberrations.spherical = 0.2;
+    job.seeing->frames = 2;
+    const WavefrontMap seen = SampledWavefront(Compute(MakePlan(job)));
+    const WavefrontMap mirror = SampledWavefront(job.system, kGrid);
+    const std::shared_ptr<const WavefrontMap> first =
+        FrameScreens(job.system, *job.seeing, *job.apertureMm, kGrid).Next();
+    ASSERT_EQ(seen.Width(), mirror.Width());
+    // both maps put a grid point on each pixel; the screen's centre is its own
+    const std::int32_t shift = static_cast<std::int32_t>(first->Geometry().centreX - seen.Geometry().centreX);
+    std::int32_t compared = 0;
+    for (std::int32_t row = 0; row < seen.Height(); ++row) {
+        for (std::int32_t column = 0; column < seen.Width(); ++column) {
+            if (std::isfinite(mirror.Value(column, row))) {
+                EXPECT_NEAR(seen.Value(column, row) - mirror.Value(column, row),
+                            first->Value(column + shift, row + shift), 1e-12);
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 1000);
 }
 
 TEST(SeeingFrames, MeanOfManyApproachesTheLongExposure) {

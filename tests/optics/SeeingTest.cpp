@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "Engine.h"
@@ -30,7 +32,8 @@ double Fried(double r0At500, double wavelength) { return r0At500 * std::pow(wave
 struct TransferCase {
     double r0;         // cm at 500 nm
     double apertureMm;
-    double wavelength; // nm
+    double wavelength; // nm: the reference
+    double line = 0;   // nm of the light, when it is not the reference
 };
 
 class LongExposureTransfer : public ::testing::TestWithParam<TransferCase> {};
@@ -39,19 +42,23 @@ TEST_P(LongExposureTransfer, IsTheTelescopesTimesKolmogorovs) {
     const TransferCase c = GetParam();
     Job job = SeeingJob(c.r0, c.apertureMm, c.wavelength, 512);
     job.curves = true;
+    const double line = c.line > 0 ? c.line : c.wavelength;
+    if (c.line > 0) {
+        job.light.lines = {{c.line, 1}};
+    }
     const Result result = Compute(MakePlan(job));
     ASSERT_EQ(result.panels.size(), 1u);
     ASSERT_TRUE(result.panels[0].curves && result.reference);
     const MtfCurve &seeing = result.panels[0].curves->mtf;
     const MtfCurve &telescope = result.reference->mtf;
     ASSERT_EQ(seeing.x.size(), telescope.x.size());
-    const double diameterOverR0 = c.apertureMm / 10 / Fried(c.r0, c.wavelength);
+    const double diameterOverR0 = c.apertureMm / 10 / Fried(c.r0, line);
     std::size_t compared = 0;
     for (std::size_t k = 1; k < seeing.x.size(); ++k) {
         if (telescope.x[k] < 0.1) {
             continue; // near the cut-off the ratio is rounding over rounding
         }
-        const double nu = seeing.frequency[k];
+        const double nu = seeing.frequency[k] * line / c.wavelength; // in units of the line's D / lambda
         const double expected = std::exp(-3.44 * std::pow(nu * diameterOverR0, 5.0 / 3.0));
         EXPECT_NEAR(seeing.x[k] / telescope.x[k], expected, 0.01) << "at " << nu << " D/lambda";
         ++compared;
@@ -61,7 +68,46 @@ TEST_P(LongExposureTransfer, IsTheTelescopesTimesKolmogorovs) {
 
 INSTANTIATE_TEST_SUITE_P(Seeing, LongExposureTransfer,
                          ::testing::Values(TransferCase{10, 200, 550}, TransferCase{20, 100, 700},
-                                           TransferCase{5, 150, 450}));
+                                           TransferCase{5, 150, 450}, TransferCase{8, 200, 550, 700},
+                                           TransferCase{8, 200, 550, 420}));
+
+// r0 spans at least 4 grid steps of the pupil, 0.2 N 550 / lambda steps across,
+// at the light's shortest wavelength, whatever grid the plan picks; a grid given
+// too coarse is warned of.
+struct GuardCase {
+    double r0;
+    double apertureMm;
+    std::optional<std::int32_t> grid;
+    bool warned;
+};
+
+class SeeingGuard : public ::testing::TestWithParam<GuardCase> {};
+
+TEST_P(SeeingGuard, GivesR0FourGridStepsOrWarns) {
+    const GuardCase c = GetParam();
+    Job job = SeeingJob(c.r0, c.apertureMm, 550, 256);
+    job.grid = c.grid;
+    job.light.lines = {{450, 1}, {650, 1}};
+    const Plan plan = MakePlan(job);
+    const double r0Steps = Fried(c.r0, 450) / (c.apertureMm / 10) * 0.2 * plan.Grid() * 550 / 450;
+    EXPECT_EQ(!plan.Warnings().empty(), c.warned);
+    EXPECT_EQ(r0Steps < 4, c.warned) << r0Steps << " steps on grid " << plan.Grid();
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeing, SeeingGuard,
+                         ::testing::Values(GuardCase{10, 200, std::nullopt, false},
+                                           GuardCase{3, 1000, std::nullopt, false},
+                                           GuardCase{3, 1000, 256, true}, GuardCase{1, 10000, std::nullopt, true}));
+
+TEST(SeeingFrames, ASheetShowsTheFirst64FramesEachNamed) {
+    Job job = SeeingJob(10, 100, 550, 256);
+    job.seeing->frames = 70;
+    const Plan plan = MakePlan(job);
+    ASSERT_EQ(plan.Panels().size(), 64u);
+    for (std::size_t k = 0; k < plan.Panels().size(); ++k) {
+        EXPECT_EQ(plan.Panels()[k].Label(), "frame " + std::to_string(k + 1) + ", 0 waves");
+    }
+}
 
 // <(phi(x + r) - phi(x))^2> over every pair r apart along rows and columns, every frame.
 TEST(PhaseScreens, StructureFunctionIsKolmogorovs) {

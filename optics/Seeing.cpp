@@ -41,6 +41,13 @@ std::string Number(double value) {
     return std::string(text, end);
 }
 
+// To a tenth, as the warnings give lengths.
+std::string Tenths(double value) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1).ptr;
+    return std::string(text, end);
+}
+
 // The smallest power of two of at least `size` (and at least 4, the transform's least).
 std::int32_t PowerOfTwoAtLeast(std::int32_t size) {
     std::int32_t power = 4;
@@ -294,17 +301,18 @@ std::vector<std::string> SeeingWarnings(const Job &job, std::int32_t n, double w
     if (!job.seeing) {
         return warnings;
     }
-    if (SmallestR0Steps(job, n) < kMinR0Steps) {
+    const double steps = SmallestR0Steps(job, n);
+    if (steps < kMinR0Steps) {
         const std::optional<std::int32_t> grid = SeeingGrid(job);
-        warnings.push_back("the seeing's r0 spans " + Number(std::round(SmallestR0Steps(job, n) * 10) / 10) +
-                           " grid steps, fewer than " + Number(kMinR0Steps) +
-                           ": the screens' phase is undersampled and the seeing disc fills the grid" +
-                           (grid ? " (grid " + std::to_string(*grid) + " would do)" : std::string()));
+        const std::string remedy = grid ? "the smallest grid that does is " + std::to_string(*grid)
+                                        : "no grid up to " + std::to_string(kLargestGrid) + " does";
+        warnings.push_back("the " + std::to_string(n) + " grid gives the seeing's r0 " + Tenths(steps) +
+                           " grid steps, fewer than " + Tenths(kMinR0Steps) +
+                           ": the screens' phase is undersampled and the seeing disc fills the picture; " + remedy);
     }
     if (job.layout != Layout::Crop && width < SeeingField(job)) {
-        warnings.push_back("the field of " + Number(std::round(width * 10) / 10) +
-                           " lambda/D is narrower than two seeing discs of " +
-                           Number(std::round(SeeingField(job) / kDiscsInField * 10) / 10) + " lambda/D FWHM");
+        warnings.push_back("the field of " + Tenths(width) + " λ/D is narrower than two seeing discs of " +
+                           Tenths(SeeingField(job) / kDiscsInField) + " λ/D FWHM");
     }
     return warnings;
 }

@@ -82,6 +82,17 @@ optics::Job ThroughFocus(std::int32_t n, std::int32_t panels) {
     return job;
 }
 
+// A 200 mm telescope under 5 cm seeing on a grid of side n: the long
+// exposure, or a sheet of `frames` short exposures through their own screens.
+optics::Job Seeing(std::int32_t n, std::int32_t frames) {
+    optics::Job job;
+    job.system.aperture.obstruction = 0.33;
+    job.apertureMm = 200;
+    job.seeing = optics::Seeing{5, frames};
+    job.grid = n;
+    return job;
+}
+
 // A whole sheet on a long-lived engine, as the lab window computes it: plan and compute.
 void Sheet(benchmark::State &state, const optics::Job &job) {
     optics::Engine engine;
@@ -190,6 +201,12 @@ void RegisterOpticsBenchmarks() {
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchmark::RegisterBenchmark("BM_ThroughFocus/512/9", Sheet, ThroughFocus(512, 9))
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_Seeing/512/frames16", Sheet, Seeing(512, 16))
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_Seeing/512/long", Sheet, Seeing(512, 0))
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchmark::RegisterBenchmark("BM_Cancellation/1024", Cancellation, 1024)

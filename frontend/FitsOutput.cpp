@@ -149,6 +149,22 @@ void FigureKeys(const optics::Figure &figure, std::vector<FitsKey> &keys) {
     }
 }
 
+// The seeing, where there is one; SEED once, shared with the roughness.
+void SeeingKeys(const optics::Job &job, std::vector<FitsKey> &keys) {
+    if (!job.seeing) {
+        return;
+    }
+    const optics::Seeing &seeing = *job.seeing;
+    keys.push_back({"SEEINGR0", seeing.r0, "Fried parameter r0 at 500 nm [cm]"});
+    keys.push_back({"SEEFRAME", static_cast<long>(seeing.frames), "short exposures; 0 the long exposure"});
+    if (seeing.frames > 0) {
+        keys.push_back({"SEEAVG", static_cast<long>(seeing.average ? 1 : 0), "1: the frames' mean; 0: each frame"});
+        if (!job.system.figure.HasRoughness()) {
+            keys.push_back({"SEED", static_cast<long>(seeing.seed), "screens' random seed"});
+        }
+    }
+}
+
 std::string SpectrumText(const optics::Job &job) {
     if (job.light.lines.empty()) {
         char text[32];
@@ -196,6 +212,7 @@ std::vector<FitsKey> CommonKeys(const optics::Result &result) {
                             "focal length [m]"});
         }
     }
+    SeeingKeys(result.job, keys);
     keys.push_back({"CREATOR", std::string(kCreator), ""});
     return keys;
 }

@@ -62,6 +62,12 @@ QJsonObject Parameters(const optics::Result &result) {
     if (result.job.panels.fRatio) {
         parameters.insert("f_ratio", *result.job.panels.fRatio);
     }
+    if (const std::optional<optics::Seeing> &seeing = result.job.seeing) {
+        parameters.insert("seeing", QJsonObject{{"r0_cm_at_500nm", seeing->r0},
+                                                {"frames", seeing->frames},
+                                                {"average", seeing->average},
+                                                {"seed", static_cast<qint64>(seeing->seed)}});
+    }
     if (result.job.apertureMm) {
         parameters.insert("aperture_mm", *result.job.apertureMm);
         if (result.job.panels.fRatio) {

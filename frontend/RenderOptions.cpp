@@ -71,6 +71,7 @@ const Range kZoneRadiusRange = RangeOf(optics::kZoneRadiusLimit);
 const Range kZoneHeightRange = RangeOf(optics::kZoneHeightLimit);
 const Range kZoneWidthRange = RangeOf(optics::kZoneWidthLimit);
 const Range kRoughnessRange = RangeOf(optics::kRoughnessLimit);
+const Range kSeeingRange = RangeOf(optics::kSeeingLimit);
 const Range kSeparationRange = RangeOf(optics::kCompanionSeparationLimit);
 const Range kMagnitudeRange = RangeOf(optics::kCompanionMagnitudeLimit);
 const Range kObjectScaleRange = RangeOf(optics::kObjectScaleLimit);
@@ -82,6 +83,7 @@ namespace group {
 constexpr const char *kOptics = "Optics";
 constexpr const char *kStarTest = "Star test";
 constexpr const char *kLight = "Light";
+constexpr const char *kSeeing = "Seeing";
 constexpr const char *kSky = "Sky";
 constexpr const char *kDisplay = "Display";
 constexpr const char *kOutput = "Output";
@@ -129,8 +131,9 @@ const OptionText kOptions[] = {
      "evenly over the spatial frequencies from FROM to TO cycles per diameter (whole numbers, 1 <= FROM < TO "
      "<= 100; default 10:40), which scatter light into a halo from FROM to TO lambda/D."},
     {name::kSeed, "S", group::kOptics,
-     "The roughness's random seed, a whole number from 0 to 4294967295 (default 1): the same seed gives the "
-     "same wavefront on every machine. Needs --roughness."},
+     "The random seed of the roughness and of the seeing's screens, a whole number from 0 to 4294967295 "
+     "(default 1): the same seed gives the same wavefront on every machine. Needs --roughness or "
+     "--seeing-frames."},
     {name::kWavefront, "FILE", group::kOptics,
      "A measured wavefront added to the other terms: a 2-D FITS image in waves at --wavelength (nm where BUNIT "
      "is 'nm'), NaN outside the aperture, row 1 at the bottom (+y up), column 1 at the left; its width spans "
@@ -157,6 +160,19 @@ const OptionText kOptions[] = {
      "White light: every STEP nm from FROM to TO with equal energy, the eye's photopic response V(lambda) "
      "(visual, 380 to 780 nm), or a file of \"nm weight\" lines (# starts a comment). Aberrations keep their "
      "optical path: they scale as --wavelength / lambda."},
+    {name::kSeeing, "R0", group::kSeeing,
+     "Seeing: the Fried parameter r0, 1 to 1000 cm at 500 nm, scaling as lambda^(6/5) (10 cm is a seeing disc of "
+     "about 1 arcsecond FWHM). Alone, the long-exposure image: its transfer function is the telescope's times "
+     "exp(-3.44 (nu D/r0)^(5/3)), nu in units of the cut-off D/lambda, r0 that of each wavelength. Needs "
+     "--aperture-mm."},
+    {name::kSeeingFrames, "N", group::kSeeing,
+     "Short exposures instead, 1 to 1000, each through its own Kolmogorov phase screen over the pupil (the low "
+     "frequencies a finite screen misses put back), drawn from --seed; the screen's optical path is the same "
+     "at every wavelength. A sheet of the first frames (at most 64), or with --average their mean. "
+     "--write-wavefront writes the first frame's screen with the mirror's errors. Needs --seeing."},
+    {name::kAverage, "", group::kSeeing,
+     "The mean of the --seeing-frames frames, one image; a star test's or through-focus sheet's panels each "
+     "the mean of the frames at its focus, through the same screens."},
     {name::kCompanion, "SEP,DMAG[@PA]", group::kSky,
      "Another star SEP arcseconds from the star (more than 0, at most 3600), DMAG magnitudes fainter (0 to 20), "
      "at the position angle PA, degrees from north (the picture's +y) through east (the picture's -x), as "
@@ -222,8 +238,8 @@ const OptionText kOptions[] = {
     {name::kStrict, "", group::kOutput, "Treat a sampling or field warning as an error: exit status 3 and no file."},
 };
 
-constexpr const char *kGroups[] = {group::kOptics, group::kStarTest, group::kLight, group::kSky, group::kDisplay,
-                                   group::kOutput};
+constexpr const char *kGroups[] = {group::kOptics,  group::kStarTest, group::kLight, group::kSeeing,
+                                   group::kSky,     group::kDisplay,  group::kOutput};
 
 QString Dashed(const char *option) { return QStringLiteral("--") + QLatin1String(option); }
 
@@ -441,6 +457,8 @@ class Reader {
     Problem ReadWavefrontOutput(RenderRequest &request);
     Problem ReadMtfOutput(RenderRequest &request);
     Problem ReadSpectrum(optics::Spectrum &spectrum);
+    Problem ReadSeeing(RenderRequest &request);
+    std::optional<std::uint32_t> ReadSeed() const;
     Problem ReadSpectrumFile(const QString &path, optics::Spectrum &spectrum);
     Problem ReadSpectrumRange(const QString &text, optics::Spectrum &spectrum);
     Problem ReadFocus(RenderRequest &request);
@@ -459,8 +477,8 @@ class Reader {
 };
 
 Problem Reader::Read(RenderRequest &request) {
-    for (auto step : {&Reader::ReadOptics, &Reader::ReadFocus, &Reader::ReadSheet, &Reader::ReadLayout,
-                      &Reader::ReadDisplay, &Reader::ReadSky, &Reader::ReadOutputs}) {
+    for (auto step : {&Reader::ReadOptics, &Reader::ReadSeeing, &Reader::ReadFocus, &Reader::ReadSheet,
+                      &Reader::ReadLayout, &Reader::ReadDisplay, &Reader::ReadSky, &Reader::ReadOutputs}) {
         if (Problem problem = (this->*step)(request)) {
             return problem;
         }
@@ -508,14 +526,19 @@ Problem Reader::Conflicts() const {
     for (const Need &need : {Need{name::kDefocusMm, name::kFRatio, "to turn millimetres into waves"},
                              Need{name::kStarTestMm, name::kFRatio, "to turn millimetres into waves"},
                              Need{name::kEeRadii, name::kMetrics, "to write the encircled energy"},
-                             Need{name::kSeed, name::kRoughness, "to draw the roughness"},
                              Need{name::kCompanion, name::kAperture, "for an angular scale"},
                              Need{name::kObject, name::kAperture, "for an angular scale"},
                              Need{name::kObject, name::kObjectScale, "for the object's pixel in arcseconds"},
-                             Need{name::kObjectScale, name::kObject, "to scale"}}) {
+                             Need{name::kObjectScale, name::kObject, "to scale"},
+                             Need{name::kSeeing, name::kAperture, "to compare r0 with the aperture"},
+                             Need{name::kSeeingFrames, name::kSeeing, "for the screens' r0"},
+                             Need{name::kAverage, name::kSeeingFrames, "to average"}}) {
         if (Has(need.option) && !Has(need.needs)) {
             return QStringLiteral("%1 needs %2 %3.").arg(Dashed(need.option), Dashed(need.needs), QLatin1String(need.why));
         }
+    }
+    if (Has(name::kSeed) && !Has(name::kRoughness) && !Has(name::kSeeingFrames)) {
+        return QStringLiteral("--seed needs --roughness or --seeing-frames to draw from.");
     }
     if (Has(name::kFocusField) && !Has(name::kStarTest) && !Has(name::kStarTestMm)) {
         return QStringLiteral("--focus-field needs --startest or --startest-mm for a focus panel.");
@@ -685,14 +708,56 @@ Problem Reader::ReadRoughness(optics::Roughness &roughness) {
         roughness.to = *high;
     }
     if (Has(name::kSeed)) {
-        const DecimalReading seed = ReadDecimal(Value(name::kSeed).toStdString());
-        if (seed.status != DecimalStatus::Read || seed.value.scale != 0 || seed.value.digits < 0 ||
-            seed.value.digits > optics::kMaxSeed) {
+        const std::optional<std::uint32_t> seed = ReadSeed();
+        if (!seed) {
             return Refused(name::kSeed, Value(name::kSeed), QStringLiteral("is not a seed"),
                            QStringLiteral("whole numbers from 0 to %1").arg(optics::kMaxSeed));
         }
-        roughness.seed = static_cast<std::uint32_t>(seed.value.digits);
+        roughness.seed = *seed;
     }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> Reader::ReadSeed() const {
+    const DecimalReading seed = ReadDecimal(Value(name::kSeed).toStdString());
+    if (seed.status != DecimalStatus::Read || seed.value.scale != 0 || seed.value.digits < 0 ||
+        seed.value.digits > optics::kMaxSeed) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(seed.value.digits);
+}
+
+// R0, with --seeing-frames N [--average] and --seed S
+Problem Reader::ReadSeeing(RenderRequest &request) {
+    if (!Has(name::kSeeing)) {
+        return std::nullopt;
+    }
+    const auto r0 = Number(name::kSeeing, Value(name::kSeeing), kSeeingRange);
+    if (const QString *refusal = std::get_if<QString>(&r0)) {
+        return *refusal;
+    }
+    optics::Seeing seeing{ToDouble(std::get<Decimal>(r0))};
+    if (Has(name::kSeeingFrames)) {
+        const QString text = Value(name::kSeeingFrames);
+        const std::optional<std::int32_t> frames =
+            WholeNumber(text, static_cast<std::int32_t>(optics::kSeeingFramesLimit.min),
+                        static_cast<std::int32_t>(optics::kSeeingFramesLimit.max));
+        if (!frames) {
+            return Refused(name::kSeeingFrames, text, QStringLiteral("is not a number of frames"),
+                           QStringLiteral("whole numbers from %1").arg(QLatin1String(optics::kSeeingFramesLimit.text)));
+        }
+        seeing.frames = *frames;
+        seeing.average = Has(name::kAverage);
+        if (Has(name::kSeed)) {
+            const std::optional<std::uint32_t> seed = ReadSeed();
+            if (!seed) {
+                return Refused(name::kSeed, Value(name::kSeed), QStringLiteral("is not a seed"),
+                               QStringLiteral("whole numbers from 0 to %1").arg(optics::kMaxSeed));
+            }
+            seeing.seed = *seed;
+        }
+    }
+    request.job.seeing = seeing;
     return std::nullopt;
 }
 
@@ -977,7 +1042,9 @@ Problem Reader::ReadLayout(RenderRequest &request) {
         }
         job.layout = view == QLatin1String("full") ? optics::Layout::Full : optics::Layout::Crop;
     }
-    const bool panels = job.panels.IsSheet() || Has(name::kPanel) || Has(name::kField);
+    // seeing without a view: a panel whose field holds the seeing disc
+    const bool panels = job.panels.IsSheet() || Has(name::kPanel) || Has(name::kField) ||
+                        (Has(name::kSeeing) && !Has(name::kView));
     if (!panels) {
         return std::nullopt;
     }

@@ -21,6 +21,7 @@
 #include "Limits.h"
 #include "OptionNames.h"
 #include "SkyControls.h"
+#include "SeeingControls.h"
 
 namespace diffrascope::lab {
 namespace {
@@ -103,6 +104,7 @@ Controls::Controls(QWidget *parent) : QWidget(parent) {
     column->addWidget(figure_);
     column->addWidget(BuildFocus());
     column->addWidget(BuildLight());
+    column->addWidget(seeing_ = new SeeingControls(this));
     column->addWidget(sky_ = new SkyControls(this));
     column->addWidget(BuildDisplay());
     column->addStretch();
@@ -334,6 +336,7 @@ void Controls::ConnectHandlers() {
     connect(figure_, &FigureControls::Changed, this, &Controls::Changing);
     connect(whiteText_, &QLineEdit::editingFinished, this, &Controls::Changing);
     connect(sky_, &SkyControls::Changed, this, &Controls::Changing);
+    connect(seeing_, &SeeingControls::Changed, this, &Controls::Changing);
     connect(browse_, &QToolButton::clicked, this, &Controls::BrowseSpectrum);
     connect(addTerm_, &QPushButton::clicked, this, [this] {
         AddZernikeRow(kDefaultZernike, QLatin1String(kZero));
@@ -469,6 +472,7 @@ LabState Controls::State() const {
     state.Set(Latin(option::kGrid), grid_->currentIndex() > 0 ? grid_->currentText() : QString());
     state.Set(Latin(option::kFocusField), zoom_->isChecked() ? focusField_->Value() : QString());
     sky_->Fill(state);
+    seeing_->Fill(state);
     return state;
 }
 
@@ -518,6 +522,7 @@ void Controls::SetState(const LabState &state) {
     zoom_->setChecked(state.Has(Latin(option::kFocusField)));
     focusField_->SetValue(value(option::kFocusField));
     sky_->Show(state);
+    seeing_->Show(state);
     loading_ = false;
     Changing();
 }

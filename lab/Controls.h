@@ -23,6 +23,7 @@ namespace diffrascope::lab {
 class DecimalSpinBox;
 class FigureControls;
 class SkyControls;
+class SeeingControls;
 
 class Controls : public QWidget {
     Q_OBJECT
@@ -101,6 +102,7 @@ class Controls : public QWidget {
     QCheckBox *zoom_ = nullptr;
     DecimalSpinBox *focusField_ = nullptr;
     SkyControls *sky_ = nullptr;
+    SeeingControls *seeing_ = nullptr;
 };
 
 } // namespace diffrascope::lab

@@ -54,19 +54,38 @@ std::vector<double> FocusList(const std::vector<PanelFocus> &panels) {
     return focus;
 }
 
+// Panels whose grid samples the seeing's r0 and whose field holds its disc,
+// unless the job gives them.
+FieldPlan PlanSeeingPanels(const Job &job, const SamplingNeeds &needs) {
+    FieldRequest request{job.grid, job.side, job.field, job.focusField};
+    FieldPlan field = PlanPanels(needs, request);
+    if (!job.seeing) {
+        return field;
+    }
+    const std::optional<std::int32_t> grid = SeeingGrid(job);
+    const bool finer = !job.grid && grid && *grid > field.grid;
+    const bool wider = !job.field && field.width < SeeingField(job);
+    if (finer || wider) {
+        request.grid = finer ? grid : request.grid;
+        request.width = wider ? std::optional<double>(SeeingField(job)) : request.width;
+        field = PlanPanels(needs, request);
+    }
+    return field;
+}
+
 // Grid, view and warnings of the job's layout.
 void PlanLayout(Plan::Data &d, const Checkpoint &checkpoint) {
     const SamplingNeeds needs(d.job.system, FocusList(d.panels), d.job.light, checkpoint);
     d.pixelScale = PixelScale(d.job.system.wavelength);
     if (d.job.layout == Layout::Panels) {
-        const FieldPlan field = PlanPanels(needs, {d.job.grid, d.job.side, d.job.field, d.job.focusField});
+        const FieldPlan field = PlanSeeingPanels(d.job, needs);
         d.grid = field.grid;
         d.view = field.view;
         d.focusView = field.focusView;
         d.focusWidth = field.focusWidth;
         d.warnings = field.warnings;
     } else {
-        d.grid = d.job.grid.value_or(kWindowGrid);
+        d.grid = d.job.grid.value_or(std::max(kWindowGrid, SeeingGrid(d.job).value_or(kWindowGrid)));
         d.view = CentredView(d.grid, d.job.layout == Layout::Full ? d.grid : kCropSide, 1);
         d.warnings = needs.Warnings(d.grid);
     }
@@ -80,6 +99,8 @@ void PlanLayout(Plan::Data &d, const Checkpoint &checkpoint) {
             d.warnings.push_back(std::move(warning));
         }
     }
+    const std::vector<std::string> seeing = SeeingWarnings(d.job, d.grid, d.width);
+    d.warnings.insert(d.warnings.end(), seeing.begin(), seeing.end());
 }
 
 // Panels show a whole object unless the job gives their field.
@@ -124,7 +145,7 @@ Plan MakePlan(Job job, const Control &control) {
     auto data = std::make_unique<Plan::Data>();
     Aberrations &ab = job.system.aberrations;
     ab.spherical = WindowWaves(ab.spherical);
-    data->panels = FocusOfPanels(ab.focus, job.system.wavelength, job.panels);
+    data->panels = SeeingPanels(job, FocusOfPanels(ab.focus, job.system.wavelength, job.panels));
     ab.focus = job.panels.IsSheet() ? WindowWaves(ab.focus) : data->panels.front().waves;
     FieldForObject(job);
     data->job = std::move(job);
@@ -190,7 +211,8 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
     const bool reference = NeedsReference(d);
     const std::size_t curvesPanel = CurvesPanel(d.panels);
     const double curves = job.curves ? kCurvesUnits : 0;
-    Checkpoint checkpoint(control, panels * fields + (reference ? fields + curves : 0) +
+    SeeingImages seeing(job, d.grid);
+    Checkpoint checkpoint(control, panels * fields * seeing.FramesPerPanel() + (reference ? fields + curves : 0) +
                                        (job.metrics ? panels * kMetricsUnits : 0) + curves);
     Imager &images = ImagerFor(d.grid);
     if (reference) {
@@ -201,7 +223,7 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
         const PanelFocus &focus = d.panels[k];
         OpticalSystem system = job.system;
         system.aberrations.focus = focus.waves;
-        images.Compute(system, job.light, image, checkpoint);
+        seeing.Compute(images, system, job.light, image, checkpoint);
         const bool ownField = focus.role == Role::Focus && d.focusView;
         const PanelView &view = ownField ? *d.focusView : d.view;
         const IntensityImage &seen =
@@ -215,9 +237,11 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
                              std::nullopt, ownField ? d.focusWidth : d.width};
         if (job.metrics) {
             checkpoint.Begin(kMetricsUnits);
-            const FineField fine = images.FineFieldOf(system, job.light);
-            rendered.metrics =
-                Measure(image, referencePeak, d.pixelScale, job.encircledRadii, checkpoint, &fine, &scratch);
+            // the field between the pixels is the last far field's: not a blurred or averaged image's
+            const std::optional<FineField> fine =
+                job.seeing ? std::nullopt : std::optional<FineField>(images.FineFieldOf(system, job.light));
+            rendered.metrics = Measure(image, referencePeak, d.pixelScale, job.encircledRadii, checkpoint,
+                                       fine ? &*fine : nullptr, &scratch);
             checkpoint.End();
         }
         if (job.curves && k == curvesPanel) {
@@ -231,6 +255,7 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
         result.reference = referenceCurves;
     }
     result.job = std::move(d.job);
+    result.job.system.figure.turbulence = seeing.FirstScreen(); // the wavefront the result samples
     result.grid = d.grid;
     result.pixelScale = d.pixelScale;
     result.view = d.view;

@@ -86,7 +86,7 @@ struct Result {
     std::vector<PanelResult> panels;
     std::optional<Curves> reference; // the perfect aperture's curves (same pupil and light), with the panels'
 
-    bool IsSheet() const { return job.panels.IsSheet(); }
+    bool IsSheet() const { return job.panels.IsSheet() || panels.size() > 1; } // or a sheet of frames
 };
 
 // "field 51.2 λ/D": the width a panel shows, to a tenth of lambda/D.

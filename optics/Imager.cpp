@@ -85,6 +85,11 @@ RoughnessSurface *Imager::RoughnessOf(const OpticalSystem &system) {
 
 void Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image,
                      Checkpoint &checkpoint) {
+    Compute(system, spectrum, image, checkpoint, LineFilter());
+}
+
+void Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image,
+                     Checkpoint &checkpoint, const LineFilter &filter) {
     const std::int32_t n = field_.Size();
     image.n = n;
     ResizeLarge(image.values, static_cast<std::size_t>(n) * n);
@@ -94,10 +99,13 @@ void Imager::Compute(const OpticalSystem &system, const Spectrum &spectrum, Inte
         checkpoint.Begin(1);
         field_.Compute(PupilSampler(system, n, wavelength, RoughnessOf(system)), image.values, checkpoint);
         checkpoint.End();
-        image.maximum = field_.Maximum();
+        if (filter) {
+            filter(wavelength, image.values);
+        }
+        image.maximum = filter ? Largest(image.values) : field_.Maximum();
         return;
     }
-    White(system, spectrum, image, checkpoint);
+    White(system, spectrum, image, checkpoint, filter);
 }
 
 FineField Imager::FineFieldOf(const OpticalSystem &system, const Spectrum &spectrum) const {
@@ -112,7 +120,7 @@ FineField Imager::FineFieldOf(const OpticalSystem &system, const Spectrum &spect
 }
 
 void Imager::White(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image,
-                   Checkpoint &checkpoint) {
+                   Checkpoint &checkpoint, const LineFilter &filter) {
     const std::size_t count = image.values.size();
     double totalWeight = 0;
     for (const SpectralLine &line : spectrum.lines) {
@@ -128,6 +136,9 @@ void Imager::White(const OpticalSystem &system, const Spectrum &spectrum, Intens
         checkpoint.Begin(1);
         field_.Compute(PupilSampler(system, image.n, line.nanometres, roughness), line_, checkpoint);
         checkpoint.End();
+        if (filter) {
+            filter(line.nanometres, line_);
+        }
         const double flux = Sum(line_.data(), count);
         if (flux == 0) {
             continue; // no grid point of this wavelength's pupil is lit: it brings no light

@@ -5,6 +5,7 @@
 // is simply larger in pixels and the sum needs no resampling.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -37,6 +38,11 @@ struct IntensityImage {
 // The far fields an image of this light takes: one per line of weight above 0, or one.
 std::int32_t FarFields(const Spectrum &spectrum);
 
+// A change made to each wavelength's intensities (nm, the grid's values)
+// before the lines are weighed and added: a blur that depends on the
+// wavelength, such as the seeing's. It keeps the flux.
+using LineFilter = std::function<void(double wavelength, std::vector<double> &values)>;
+
 class Imager {
   public:
     // Grids of side n (a power of two from 4 to 4096); threads 0 follows DIFFRASCOPE_THREADS.
@@ -51,6 +57,9 @@ class Imager {
     // The same, each far field a stage of one unit of the checkpoint (FarFields
     // tells how many), stopping where asked.
     void Compute(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image, Checkpoint &checkpoint);
+    // The same with every line's intensities passed through `filter` first.
+    void Compute(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image, Checkpoint &checkpoint,
+                 const LineFilter &filter);
     // A new image.
     IntensityImage Compute(const OpticalSystem &system, const Spectrum &spectrum);
 
@@ -59,7 +68,8 @@ class Imager {
     FineField FineFieldOf(const OpticalSystem &system, const Spectrum &spectrum) const;
 
   private:
-    void White(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image, Checkpoint &checkpoint);
+    void White(const OpticalSystem &system, const Spectrum &spectrum, IntensityImage &image, Checkpoint &checkpoint,
+               const LineFilter &filter);
     // The system's roughness drawn and scaled for the grid, kept while systems share it; null without one.
     RoughnessSurface *RoughnessOf(const OpticalSystem &system);
 

@@ -204,6 +204,7 @@ void Validate(const Job &job) {
     CheckLight(job.light);
     CheckLayout(job);
     CheckSky(job);
+    ValidateSeeing(job);
 }
 
 } // namespace diffrascope::optics

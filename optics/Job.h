@@ -13,6 +13,7 @@
 #include "Light.h"
 #include "OpticalSystem.h"
 #include "Sky.h"
+#include "Seeing.h"
 #include "StarTest.h"
 
 namespace diffrascope::optics {
@@ -33,6 +34,8 @@ struct Job {
     // The aperture's diameter in mm: gives the picture an angular scale
     // (lambda/D in arcseconds) and, with a focal ratio, a focal length.
     std::optional<double> apertureMm;
+    // Turbulence over the aperture (needs apertureMm): the long exposure or short exposures.
+    std::optional<Seeing> seeing;
     Panels panels;
     Layout layout = Layout::Crop;
     std::optional<std::int32_t> grid; // Crop and Full: else the window's 512; Panels: else the smallest that serves

@@ -60,6 +60,9 @@ inline constexpr Limit kZoneRadiusLimit{"zone", 0, 1, false, "0 to 1"};
 inline constexpr Limit kZoneHeightLimit{"zone", -10, 10, false, "-10 to 10 waves"};
 inline constexpr Limit kZoneWidthLimit{"zone", 0.01, 0.5, false, "0.01 to 0.5"};
 inline constexpr Limit kRoughnessLimit{"roughness", 0, 1, false, "0 to 1 wave RMS"};
+// Seeing: the Fried parameter r0 in cm at 500 nm, and the short exposures drawn.
+inline constexpr Limit kSeeingLimit{"seeing", 1, 1000, false, "1 to 1000 cm"};
+inline constexpr Limit kSeeingFramesLimit{"seeing-frames", 1, 1000, false, "1 to 1000"};
 
 // Wavelengths the model covers, nm (kWavelengthLimit).
 inline constexpr double kShortestWavelength = kWavelengthLimit.min;
@@ -81,7 +84,10 @@ inline constexpr std::int32_t kMaxWavefrontSide = 4096;
 inline constexpr std::int32_t kFirstZernike = 2;
 inline constexpr std::int32_t kLastZernike = 37;
 inline constexpr std::int32_t kMaxRadii = 16;  // encircled-energy radii beyond the Airy dark rings
-inline constexpr std::int32_t kMaxPanels = 64; // of a through-focus sheet
+inline constexpr std::int32_t kMaxPanels = 64; // of a through-focus sheet or a sheet of frames
+// r0 spans at least this many grid steps: the phase between neighbouring
+// points stays below 1.4 radians RMS and the grid's field holds about four seeing discs.
+inline constexpr double kMinR0Steps = 4;
 inline constexpr std::int32_t kMinPanelSide = 32;
 inline constexpr std::int32_t kMaxPanelSide = 2048;
 inline constexpr std::int32_t kDefaultPanelSide = 256;

@@ -103,11 +103,13 @@ struct Figure {
     Roughness roughness;
     // Shared, never changed: a system stays cheap to copy; systems compare the map by identity.
     std::shared_ptr<const WavefrontMap> measured;
+    // The atmosphere's phase screen of one short exposure (Seeing.h), sampled as a measured map is.
+    std::shared_ptr<const WavefrontMap> turbulence;
 
     bool HasEdge() const { return edge.depth != 0; }
     bool HasRoughness() const { return roughness.rms != 0; }
     // Only terms of the pupil radius u: the wavefront stays symmetric about both axes.
-    bool Radial() const { return !HasRoughness() && !measured; }
+    bool Radial() const { return !HasRoughness() && !measured && !turbulence; }
     bool operator==(const Figure &) const = default;
 };
 

@@ -110,8 +110,11 @@ void PupilSampler::SampleIrregular(const OpticalSystem &system, RoughnessSurface
             irregular_[k] = sum[k] * scale;
         }
     }
-    if (figure.measured) {
-        const WavefrontMap &map = *figure.measured;
+    for (const std::shared_ptr<const WavefrontMap> &given : {figure.measured, figure.turbulence}) {
+        if (!given) {
+            continue;
+        }
+        const WavefrontMap &map = *given;
         const double perUnit = map.WavesPerUnit(system.wavelength, wavelength_);
         const double pixels = map.Geometry().radius / GridRadius(); // map pixels per grid step
         for (std::int32_t k = 0; k < side; ++k) {

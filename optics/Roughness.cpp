@@ -1,15 +1,14 @@
 #include "Roughness.h"
 
 #include <cmath>
-#include <random>
+
+#include "Random.h"
 
 namespace diffrascope::optics {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 2 * kPi;
-constexpr int kDiscardedBits = 11;                  // of a 64-bit draw: 53 remain, a double's mantissa
-constexpr double kUnitOfDraw = 1.0 / 9007199254740992.0; // 2^-53
 
 // exp(i pi k v) for k = 0 .. count - 1 into re[k], im[k].
 void Phasors(double v, std::int32_t first, std::int32_t count, double *re, double *im) {
@@ -31,7 +30,7 @@ RoughnessModes::RoughnessModes(const Roughness &roughness) : to_(roughness.to) {
     const std::int32_t columns = 2 * to_ + 1;
     re_.assign(static_cast<std::size_t>(columns) * (to_ + 1), 0.0);
     im_.assign(re_.size(), 0.0);
-    std::mt19937_64 draws(roughness.seed);
+    Draws draws(roughness.seed);
     const std::int64_t from2 = static_cast<std::int64_t>(roughness.from) * roughness.from;
     const std::int64_t to2 = static_cast<std::int64_t>(to_) * to_;
     for (std::int32_t ky = 0; ky <= to_; ++ky) {
@@ -41,7 +40,7 @@ RoughnessModes::RoughnessModes(const Roughness &roughness) : to_(roughness.to) {
             if (!halfPlane || k2 < from2 || k2 > to2) {
                 continue;
             }
-            const double phase = kTwoPi * (static_cast<double>(draws() >> kDiscardedBits) * kUnitOfDraw);
+            const double phase = kTwoPi * draws.Uniform();
             const std::size_t at = static_cast<std::size_t>(ky) * columns + (kx + to_);
             re_[at] = std::cos(phase);
             im_[at] = std::sin(phase);

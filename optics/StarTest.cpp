@@ -78,7 +78,7 @@ class PanelMaker {
             const double travel = TravelOfWaves(waves, *panels_.fRatio, wavelength_);
             text += ", " + Signed(Fixed(travel, kTravelDecimals), travel > 0) + " mm";
         }
-        return {waves, role, text};
+        return {waves, role, text, {}};
     }
 
     void CheckFocus(double waves) const {
@@ -177,7 +177,9 @@ const char *RoleName(Role role) {
     return "focus";
 }
 
-std::string PanelFocus::Label() const { return std::string(RoleName(role)) + ", " + defocus; }
+std::string PanelFocus::Title() const { return title.empty() ? std::string(RoleName(role)) : title; }
+
+std::string PanelFocus::Label() const { return Title() + ", " + defocus; }
 
 std::vector<PanelFocus> FocusOfPanels(double systemFocus, double wavelength, const Panels &panels) {
     CheckFRatio(panels);

@@ -46,7 +46,10 @@ struct PanelFocus {
     double waves = 0; // W020 of the panel, as computed
     Role role = Role::Focus;
     std::string defocus; // "-8 waves", or "+7.7 waves, +0.977 mm" with a focal ratio
+    std::string title;   // a short exposure's "frame 1"; empty: the role's name
 
+    // The label's first line: the title, else the role's name.
+    std::string Title() const;
     // "intrafocal, -8 waves, -1.014 mm"
     std::string Label() const;
 };

@@ -62,7 +62,7 @@ void DrawLabel(QImage &sheet, const QRect &box, const optics::PanelFocus &label,
         const QRect lines = text.rect();
         const int half = lines.height() / 2;
         painter.drawText(QRect(0, 0, lines.width(), half), Qt::AlignHCenter | Qt::AlignBottom,
-                         QString::fromUtf8(optics::RoleName(label.role)));
+                         QString::fromStdString(label.Title()));
         painter.drawText(QRect(0, half, lines.width(), half), Qt::AlignHCenter | Qt::AlignTop, caption);
     }
     for (int y = 0; y < box.height(); ++y) {

@@ -80,7 +80,7 @@ TEST(SheetPicture, PlacesEveryPanelWholeInRowsOfAtMostEightWithItsLabelBeneath) 
     for (std::int32_t k = 0; k < 9; ++k) {
         result.panels.push_back(AsymmetricPanel(40, k));
         result.panels.back().focus = {static_cast<double>(k), diffrascope::optics::Role::Focus,
-                                      std::to_string(k) + " waves"};
+                                      std::to_string(k) + " waves", {}};
     }
     const QImage sheet = diffrascope::SheetPicture(result);
     // nine panels: two rows of five and four

@@ -337,6 +337,21 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{{"--output", "star.png", "extra.png"}, "extra.png", "option"}),
     [](const testing::TestParamInfo<BadInput> &info) { return CaseName(info.param.arguments, info.index); });
 
+INSTANTIATE_TEST_SUITE_P(
+    Seeing, BadInputs,
+    testing::Values(Bad({"--aperture-mm", "200", "--seeing", "0"}, "--seeing", "1 to 1000 cm"),
+                    Bad({"--aperture-mm", "200", "--seeing", "0.5"}, "--seeing", "1 to 1000 cm"),
+                    BadValue("seeing", "10", "needs --aperture-mm"),
+                    Bad({"--aperture-mm", "200", "--seeing", "10", "--seeing-frames", "0"}, "--seeing-frames",
+                        "1 to 1000"),
+                    Bad({"--aperture-mm", "200", "--seeing", "10", "--seeing-frames", "1001"}, "--seeing-frames",
+                        "1 to 1000"),
+                    Bad({"--aperture-mm", "200", "--seeing", "10", "--average"}, "--average", "needs --seeing-frames"),
+                    BadValue("seeing-frames", "4", "needs --seeing"),
+                    Bad({"--aperture-mm", "200", "--seeing", "10", "--seeing-frames", "4", "--startest", "8"},
+                        "--seeing-frames", "their average")),
+    [](const testing::TestParamInfo<BadInput> &info) { return CaseName(info.param.arguments, info.index); });
+
 TEST_F(Renderer, ReportsNoLightWithExitStatus1TheExactMessageAndNoPicture) {
     for (QString output : {"star.png", "-"}) {
         Outcome outcome = Run({"--obstruction", "100", "--wavelength", "550", "--output", output});

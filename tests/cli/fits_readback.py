@@ -118,6 +118,15 @@ with tempfile.TemporaryDirectory() as folder:
         with fits.open(os.path.join(folder, "seen.fits")) as hdus:
             seen.append(hdus[0].data.copy())
     check(numpy.array_equal(seen[0], seen[1]), "the object's FITS rows are not read from the bottom up")
+    render(folder, "--aperture-mm", "150", "--seeing", "6", "--seeing-frames", "3", "--seed", "9", "--grid", "256",
+           "--output", "frames.fits")
+    with fits.open(os.path.join(folder, "frames.fits")) as hdus:
+        check(len(hdus) == 4 and hdus[0].header.get("NPANELS") == 3, f"three frames have {len(hdus)} HDUs")
+        for key, value in {"SEEINGR0": 6, "SEEFRAME": 3, "SEEAVG": 0, "SEED": 9}.items():
+            check(hdus[0].header.get(key) == value, f"{key} is {hdus[0].header.get(key)}, not {value}")
+        for k in range(1, 4):
+            check(hdus[k].header.get("LABEL", "").startswith(f"frame {k},"), f"frame {k} is {hdus[k].header.get('LABEL')}")
+        check(not numpy.array_equal(hdus[1].data, hdus[2].data), "two frames through one screen")
 
 for failure in failures:
     print(f"FAIL: {failure}")

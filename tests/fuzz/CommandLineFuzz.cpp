@@ -127,6 +127,12 @@ QString OpticsOutOfRange(const diffrascope::optics::Job &job) {
             return QStringLiteral("a line at %1 nm of weight %2").arg(line.nanometres).arg(line.weight);
         }
     }
+    // seeing: r0 of 1 to 1000 cm with an aperture, 0 (the long exposure) to 1000 frames, a mean only of frames
+    if (const auto &seeing = job.seeing; seeing && (!Within(seeing->r0, 1, 1000) || !job.apertureMm ||
+                                                    !Within(seeing->frames, 0, 1000) ||
+                                                    (seeing->average && seeing->frames == 0))) {
+        return QStringLiteral("seeing r0 %1 cm, %2 frames").arg(seeing->r0).arg(seeing->frames);
+    }
     return {};
 }
 

@@ -138,7 +138,7 @@ TEST(Translation, FollowsTheSystemLocaleIntoJapanese) {
     for (const QGroupBox *group : controls.findChildren<QGroupBox *>()) {
         groups << group->title();
     }
-    EXPECT_EQ(groups, (QStringList{"望遠鏡", "収差", "鏡面の形状誤差", "焦点", "光", "空", "表示"}));
+    EXPECT_EQ(groups, (QStringList{"望遠鏡", "収差", "鏡面の形状誤差", "焦点", "光", "シーイング", "空", "表示"}));
     for (QTranslator *translator : QCoreApplication::instance()->findChildren<QTranslator *>()) {
         QCoreApplication::removeTranslator(translator);
         delete translator;

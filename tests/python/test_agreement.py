@@ -48,6 +48,13 @@ CASES = [
     (dict(aperture_mm=100, object=OBJECT_FILE, object_scale=0.2, normalize="flux", field=60),
      ["--aperture-mm", "100", "--object", OBJECT_FILE, "--object-scale", "0.2", "--normalize", "flux",
       "--field", "60"]),
+    (dict(aperture_mm=200, seeing=8, spectrum=(450, 650, 100)),
+     ["--aperture-mm", "200", "--seeing", "8", "--spectrum", "450:650:100"]),
+    (dict(aperture_mm=150, seeing=5, seeing_frames=4, seed=3, grid=256),
+     ["--aperture-mm", "150", "--seeing", "5", "--seeing-frames", "4", "--seed", "3", "--grid", "256"]),
+    (dict(aperture_mm=150, seeing=6, seeing_frames=3, average=True, startest=6, grid=256),
+     ["--aperture-mm", "150", "--seeing", "6", "--seeing-frames", "3", "--average", "--startest", "6", "--grid",
+      "256"]),
 ]
 
 

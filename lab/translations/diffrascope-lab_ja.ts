@@ -627,6 +627,45 @@
     </message>
 </context>
 <context>
+    <name>diffrascope::lab::SeeingControls</name>
+    <message>
+        <source>Seeing</source>
+        <translation>シーイング</translation>
+    </message>
+    <message>
+        <source>Seeing, r&amp;0</source>
+        <translation>シーイング r0(&amp;0)</translation>
+    </message>
+    <message>
+        <source>The Fried parameter r0 in cm at 500 nm, scaling as λ^(6/5): the long-exposure star image through the atmosphere; needs the aperture&apos;s diameter (--seeing).</source>
+        <translation>フリード長 r0 (500 nm での cm, λ^(6/5) に比例): 大気を通した長時間露出の星像。口径が必要です (--seeing)。</translation>
+    </message>
+    <message>
+        <source>cm at 500 nm</source>
+        <translation>cm (500 nm)</translation>
+    </message>
+    <message>
+        <source>S&amp;hort exposures</source>
+        <translation>短時間露出(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Short exposures, each through its own Kolmogorov phase screen drawn from the seed: a sheet of the first 64, or their mean (--seeing-frames).</source>
+        <translation>短時間露出: 各コマはシードから作るそれぞれのコルモゴロフ位相スクリーンを通します。最初の 64 コマの一覧、またはその平均 (--seeing-frames)。</translation>
+    </message>
+    <message>
+        <source>frames</source>
+        <translation>コマ</translation>
+    </message>
+    <message>
+        <source>A&amp;verage the frames</source>
+        <translation>コマを平均(&amp;V)</translation>
+    </message>
+    <message>
+        <source>The mean of the frames, each star-test panel at its own focus (--average).</source>
+        <translation>コマの平均。スターテストの各パネルはそれぞれのピント位置で (--average)。</translation>
+    </message>
+</context>
+<context>
     <name>diffrascope::lab::SkyControls</name>
     <message>
         <source>Sky</source>
@@ -703,45 +742,6 @@
     <message>
         <source>Grey pictures (*.png *.pgm *.fits *.fit *.fts)</source>
         <translation>グレー画像 (*.png *.pgm *.fits *.fit *.fts)</translation>
-    </message>
-</context>
-<context>
-    <name>diffrascope::lab::SeeingControls</name>
-    <message>
-        <source>Seeing</source>
-        <translation>シーイング</translation>
-    </message>
-    <message>
-        <source>Seeing, r&amp;0</source>
-        <translation>シーイング r0(&amp;0)</translation>
-    </message>
-    <message>
-        <source>The Fried parameter r0 in cm at 500 nm, scaling as λ^(6/5): the long-exposure star image through the atmosphere; needs the aperture&apos;s diameter (--seeing).</source>
-        <translation>フリード長 r0 (500 nm での cm, λ^(6/5) に比例): 大気を通した長時間露出の星像。口径が必要です (--seeing)。</translation>
-    </message>
-    <message>
-        <source>cm at 500 nm</source>
-        <translation>cm (500 nm)</translation>
-    </message>
-    <message>
-        <source>S&amp;hort exposures</source>
-        <translation>短時間露出(&amp;H)</translation>
-    </message>
-    <message>
-        <source>Short exposures, each through its own Kolmogorov phase screen drawn from the seed: a sheet of the first 64, or their mean (--seeing-frames).</source>
-        <translation>短時間露出: 各コマはシードから作るそれぞれのコルモゴロフ位相スクリーンを通します。最初の 64 コマの一覧、またはその平均 (--seeing-frames)。</translation>
-    </message>
-    <message>
-        <source>frames</source>
-        <translation>コマ</translation>
-    </message>
-    <message>
-        <source>A&amp;verage the frames</source>
-        <translation>コマを平均(&amp;V)</translation>
-    </message>
-    <message>
-        <source>The mean of the frames, each star-test panel at its own focus (--average).</source>
-        <translation>コマの平均。スターテストの各パネルはそれぞれのピント位置で (--average)。</translation>
     </message>
 </context>
 </TS>

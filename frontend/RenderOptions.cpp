@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <optional>
 #include <variant>
 
@@ -194,9 +195,10 @@ const OptionText kOptions[] = {
      "still show the brightest pixel white."},
     {name::kScaleBar, "", group::kDisplay,
      "Draw a scale bar at the bottom left of each panel: in arcseconds with --aperture-mm, else in lambda/D."},
-    {name::kDisplay, "amplitude|log", group::kDisplay,
+    {name::kDisplay, "amplitude|log|linear", group::kDisplay,
      "amplitude: the window's scale, 300 x the normalised amplitude, clamped at 255 (default); log: "
-     "255 (1 + log10(I/Imax) / D), clamped at 0, to show the faint rings."},
+     "255 (1 + log10(I/Imax) / D), clamped at 0, to show the faint rings; linear: 255 I/Imax, to show an "
+     "extended object's brightness in proportion."},
     {name::kDecades, "D", group::kDisplay, "Decades of intensity the log scale shows, 1 to 10 (default 4)."},
     {name::kView, "crop|full", group::kDisplay,
      "crop: the 256 x 256 centre, as the window shows it (default); full: the whole N x N picture."},
@@ -1083,11 +1085,15 @@ Problem Reader::ReadLayout(RenderRequest &request) {
 Problem Reader::ReadDisplay(RenderRequest &request) {
     if (Has(name::kDisplay)) {
         const QString display = Value(name::kDisplay);
-        if (display != QLatin1String("amplitude") && display != QLatin1String("log")) {
-            return QStringLiteral("%1 %2 is not a display scale; %1 accepts amplitude or log.")
+        const std::map<QString, optics::Scale> scales{{QStringLiteral("amplitude"), optics::Scale::Amplitude},
+                                                      {QStringLiteral("log"), optics::Scale::Log},
+                                                      {QStringLiteral("linear"), optics::Scale::Linear}};
+        const auto scale = scales.find(display);
+        if (scale == scales.end()) {
+            return QStringLiteral("%1 %2 is not a display scale; %1 accepts amplitude, log or linear.")
                 .arg(Dashed(name::kDisplay), Quoted(display));
         }
-        request.job.display.scale = display == QLatin1String("log") ? optics::Scale::Log : optics::Scale::Amplitude;
+        request.job.display.scale = scale->second;
     }
     if (Has(name::kDecades)) {
         const auto decades = Number(name::kDecades, Value(name::kDecades), kDecadesRange);

@@ -13,7 +13,7 @@
 namespace diffrascope::optics {
 namespace {
 
-constexpr double kLogScale = 255; // the peak is white
+constexpr double kPeakLevel = 255; // the peak is white (log and linear scales)
 constexpr std::int32_t kBlack = 0;
 constexpr std::int32_t kRowsAtOnce = 32; // grid rows mapped together, then written across the picture
 constexpr std::int32_t kLinesAtOnce = 64; // picture rows written together from them
@@ -92,7 +92,11 @@ std::int32_t GreyLevel(double v, const DisplayScale &scale) {
     if (scale.scale == Scale::Amplitude) {
         return intensities::AmplitudeGrey(v);
     }
-    const double level = v > 0 ? kLogScale * (1 + std::log10(v) / scale.decades) : 0;
+    if (scale.scale == Scale::Linear) {
+        const double level = kPeakLevel * v;
+        return level >= intensities::kWhite ? intensities::kWhite : level > 0 ? static_cast<std::int32_t>(level) : kBlack;
+    }
+    const double level = v > 0 ? kPeakLevel * (1 + std::log10(v) / scale.decades) : 0;
     if (!(level > 0)) {
         return kBlack;
     }

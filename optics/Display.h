@@ -25,7 +25,7 @@ struct PanelView {
 // view does not fit the grid.
 PanelView CentredView(std::int32_t n, std::int32_t side, std::int32_t bin);
 
-enum class Scale { Amplitude, Log };
+enum class Scale { Amplitude, Log, Linear };
 
 struct DisplayScale {
     Scale scale = Scale::Amplitude;
@@ -36,7 +36,8 @@ inline constexpr double kMinDecades = 1;
 inline constexpr double kMaxDecades = 10;
 
 // Normalised intensity v (0 .. 1) to grey: Amplitude min(trunc(300 sqrt(v)), 255),
-// the window's scale; Log trunc(255 (1 + log10(v) / decades)), clamped to 0 .. 255.
+// the window's scale; Log trunc(255 (1 + log10(v) / decades)), clamped to 0 .. 255;
+// Linear trunc(255 v), for extended objects, whose brightness it keeps in proportion.
 std::int32_t GreyLevel(double v, const DisplayScale &scale);
 
 struct Panel {

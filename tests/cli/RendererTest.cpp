@@ -297,7 +297,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadValue("focus-field", "20", "needs --startest"), BadValue("aperture-mm", "0", "10 to 10000 mm"),
         BadValue("mtf", "mtf.txt", ".csv or .json"), Bad({"--mtf", "-", "--metrics", "-"}, "--mtf", "of its own"),
         Bad({"--startest", "8", "--focus-field", "0"}, "--focus-field", "more than 0"),
-        BadValue("display", "linear", "amplitude or log"), BadValue("decades", "4", "--display log"),
+        BadValue("display", "gamma", "amplitude, log or linear"), BadValue("decades", "4", "--display log"),
         Bad({"--display", "log", "--decades", "11"}, "--decades", "1 to 10"),
         BadValue("ee-radii", "1", "needs --metrics"), Bad({"--metrics", "m.json", "--ee-radii", "0"}, "--ee-radii", "more than 0"),
         // the documented limit of 16 radii: the 17th is refused

@@ -152,7 +152,9 @@ INSTANTIATE_TEST_SUITE_P(
                       GreyCase{0.1, Scale::Log, 4, 191}, GreyCase{0.01, Scale::Log, 4, 127},
                       GreyCase{0.001, Scale::Log, 4, 63}, GreyCase{0.0001, Scale::Log, 4, 0},
                       GreyCase{0.00001, Scale::Log, 4, 0}, GreyCase{0, Scale::Log, 4, 0},
-                      GreyCase{0.001, Scale::Log, 6, 127}, GreyCase{0.5, Scale::Log, 1, 178}));
+                      GreyCase{0.001, Scale::Log, 6, 127}, GreyCase{0.5, Scale::Log, 1, 178},
+                      GreyCase{1, Scale::Linear, 4, 255}, GreyCase{0.5, Scale::Linear, 4, 127},
+                      GreyCase{0.003, Scale::Linear, 4, 0}, GreyCase{0, Scale::Linear, 4, 0}));
 
 TEST(LogDisplay, ShowsTheFaintRingsThatTheAmplitudeScaleLeavesBlack) {
     Job job;

@@ -279,8 +279,9 @@ void ValidateSeeing(const Job &job) {
         throw ParameterError("average", "needs frames to average (seeing-frames)");
     }
     if (seeing.frames != 0 && !seeing.average && job.panels.IsSheet()) {
-        throw ParameterError(kSeeingFramesLimit.parameter, "a star test or through-focus panel is the mean of the "
-                                                           "frames at its focus: ask for their average");
+        throw ParameterError(kSeeingFramesLimit.parameter, "with a star test or through-focus range needs their "
+                                                           "average: each panel is the mean of the "
+                                                           "frames at its focus");
     }
 }
 

@@ -2,18 +2,139 @@
 
 #include <string>
 
+#include "BatchFft.h"
 #include "Fft.h"
+#include "HugePages.h"
 #include "OpticsError.h"
+#include "WorkerPool.h"
 
 namespace diffrascope::optics {
 namespace {
 
 using Complex = std::complex<double>;
-constexpr std::int32_t kCheckEvery = 32; // lines between looks at the stop token
+using lanes::Lanes;
+constexpr std::int32_t kLanes = lanes::kCount; // lines transformed side by side
+constexpr std::int32_t kCheckEvery = 32;       // lines between looks at the stop token
+
+// Both directions use the library's forward transform (kernel exp(-...),
+// scaled by 1/n). Handing it the imaginary part as the real one conjugates
+// the kernel: (im + i re) transformed is (Im W + i Re W), W the transform
+// with exp(+...), scaled by 1/n as the inverse wants it per pass.
+enum class Direction { Forward, Inverse };
 
 } // namespace
 
-ImageTransform::ImageTransform(std::int32_t n)
+// The batched transform's tables and one work area per thread.
+struct ImageTransform::Batched {
+    Batched(std::int32_t n, std::int32_t threads, const std::int32_t *reversed, const double *sines)
+        : pool(threads > 0 ? threads : ThreadCountFromEnvironment()),
+          cosines(static_cast<std::size_t>(batch::TwiddleEntries(n))),
+          twiddleSines(static_cast<std::size_t>(batch::TwiddleEntries(n))),
+          work(static_cast<std::size_t>(batch::WorkAreaSlots(n)) * static_cast<std::size_t>(pool.Threads())),
+          tables{n, reversed, cosines.data(), twiddleSines.data()} {
+        batch::FillTwiddles(n, sines, cosines.data(), twiddleSines.data());
+    }
+
+    static bool Takes(std::int32_t n) { return n >= batch::kMinLength; }
+
+    // job(first line, work area) for every group of kLanes lines, on every thread.
+    template <typename Job> void EveryGroup(const Checkpoint &checkpoint, Job &&job) {
+        const std::int32_t n = tables.n;
+        pool.Run(
+            n / kLanes,
+            [&](std::int32_t group, std::int32_t thread) {
+                checkpoint.ThrowIfStopped();
+                job(group * kLanes, batch::WorkOfThread(work.data(), n, thread));
+            },
+            [](std::int32_t) {});
+    }
+
+    // Rows first .. first + kLanes - 1 of a real image, along j, into the spectrum.
+    void ForwardRows(const double *image, Complex *spectrum, std::int32_t first, const batch::Work &w) const {
+        const std::int32_t n = tables.n;
+        const double *rows = image + static_cast<std::ptrdiff_t>(first) * n;
+        const double scale = n; // undoes the transform's 1/n exactly: n is a power of two
+        batch::TransformCyclicLines(
+            tables, w, n / 2,
+            [&](std::int32_t a, Lanes &x, Lanes &y) {
+                for (std::int32_t l = 0; l < kLanes; ++l) {
+                    x[l] = rows[static_cast<std::ptrdiff_t>(l) * n + a];
+                }
+                y = Lanes{};
+            },
+            [&](std::int32_t q, const Lanes *x, const Lanes *y) {
+                const batch::PerLine lines = batch::ToLines(x, y);
+                for (std::int32_t l = 0; l < kLanes; ++l) {
+                    Complex *out = spectrum + static_cast<std::ptrdiff_t>(first + l) * n + q;
+                    for (std::int32_t u = 0; u < kLanes; ++u) {
+                        out[u] = {lines.x[l][u] * scale, lines.y[l][u] * scale};
+                    }
+                }
+            });
+    }
+
+    // Columns first .. first + kLanes - 1, along i, in place: every input of
+    // a group is read before its first output is written.
+    void Columns(Complex *data, std::int32_t first, const batch::Work &w, Direction direction) const {
+        const std::int32_t n = tables.n;
+        const bool forward = direction == Direction::Forward;
+        const double scale = forward ? n : 1.0;
+        Complex *columns = data + first;
+        batch::TransformCyclicLines(
+            tables, w, n / 2,
+            [&](std::int32_t a, Lanes &x, Lanes &y) {
+                const Complex *row = columns + static_cast<std::ptrdiff_t>(a) * n;
+                for (std::int32_t l = 0; l < kLanes; ++l) {
+                    x[l] = forward ? row[l].real() : row[l].imag();
+                    y[l] = forward ? row[l].imag() : row[l].real();
+                }
+            },
+            [&](std::int32_t q, const Lanes *x, const Lanes *y) {
+                for (std::int32_t u = 0; u < kLanes; ++u) {
+                    Complex *row = columns + static_cast<std::ptrdiff_t>(q + u) * n;
+                    for (std::int32_t l = 0; l < kLanes; ++l) {
+                        row[l] = forward ? Complex{x[u][l] * scale, y[u][l] * scale} : Complex{y[u][l], x[u][l]};
+                    }
+                }
+            });
+    }
+
+    // Rows first .. first + kLanes - 1 of a spectrum, along j, inverse: their real parts into the image.
+    void InverseRows(const Complex *spectrum, double *image, std::int32_t first, const batch::Work &w) const {
+        const std::int32_t n = tables.n;
+        const Complex *rows = spectrum + static_cast<std::ptrdiff_t>(first) * n;
+        batch::TransformCyclicLines(
+            tables, w, n / 2,
+            [&](std::int32_t a, Lanes &x, Lanes &y) {
+                for (std::int32_t l = 0; l < kLanes; ++l) {
+                    const Complex value = rows[static_cast<std::ptrdiff_t>(l) * n + a];
+                    x[l] = value.imag();
+                    y[l] = value.real();
+                }
+            },
+            [&](std::int32_t q, const Lanes *, const Lanes *y) {
+                Lanes real[kLanes];
+                for (std::int32_t u = 0; u < kLanes; ++u) {
+                    real[u] = y[u];
+                }
+                lanes::Transpose(real);
+                for (std::int32_t l = 0; l < kLanes; ++l) {
+                    double *out = image + static_cast<std::ptrdiff_t>(first + l) * n + q;
+                    for (std::int32_t u = 0; u < kLanes; ++u) {
+                        out[u] = real[l][u];
+                    }
+                }
+            });
+    }
+
+    WorkerPool pool;
+    std::vector<double> cosines;
+    std::vector<double> twiddleSines;
+    std::vector<Lanes> work; // aligned to the vector's size, as the transform needs
+    batch::Tables tables;
+};
+
+ImageTransform::ImageTransform(std::int32_t n, std::int32_t threads)
     : n_(n), re_(static_cast<std::size_t>(n > 0 ? n : 0)), im_(static_cast<std::size_t>(n > 0 ? n : 0)) {
     if (!IsTransformLength(n)) {
         throw ParameterError("grid", std::to_string(n) + " is not a power of two of at least 4");
@@ -22,14 +143,18 @@ ImageTransform::ImageTransform(std::int32_t n)
     reversed_.resize(static_cast<std::size_t>(n));
     MakeSinTable(n, sines_.data(), TraceLine::Silent);
     MakeBitReverseTable(n, reversed_.data(), TraceLine::Silent);
+    if (Batched::Takes(n)) {
+        batched_ = std::make_unique<Batched>(n, threads, reversed_.data(), sines_.data());
+    }
 }
 
-// Every line: element k of line l at l stride + k step. The library's
-// forward transform has the kernel exp(-2 pi i m k / n) and divides by n;
-// its inverse, exp(+...) without a division. Forward here is unscaled, so
-// the forward result is multiplied back by n.
+ImageTransform::~ImageTransform() = default;
+
+// Every line, one at a time, for lengths too short to batch: element k of
+// line l at l stride + k step, with the operations of the batched lines.
 void ImageTransform::Lines(Complex *data, std::int32_t stride, std::int32_t step, bool inverse,
                            const Checkpoint &checkpoint) {
+    const double scale = inverse ? 1.0 : static_cast<double>(n_);
     for (std::int32_t line = 0; line < n_; ++line) {
         if (line % kCheckEvery == 0) {
             checkpoint.ThrowIfStopped();
@@ -39,8 +164,11 @@ void ImageTransform::Lines(Complex *data, std::int32_t stride, std::int32_t step
             re_[k] = first[static_cast<std::ptrdiff_t>(k) * step].real();
             im_[k] = first[static_cast<std::ptrdiff_t>(k) * step].imag();
         }
-        Fft(inverse ? -n_ : n_, reversed_.data(), sines_.data(), re_.data(), im_.data());
-        const double scale = inverse ? 1.0 / n_ : static_cast<double>(n_);
+        if (inverse) {
+            Fft(n_, reversed_.data(), sines_.data(), im_.data(), re_.data());
+        } else {
+            Fft(n_, reversed_.data(), sines_.data(), re_.data(), im_.data());
+        }
         for (std::int32_t k = 0; k < n_; ++k) {
             first[static_cast<std::ptrdiff_t>(k) * step] = {re_[k] * scale, im_[k] * scale};
         }
@@ -48,19 +176,40 @@ void ImageTransform::Lines(Complex *data, std::int32_t stride, std::int32_t step
 }
 
 std::vector<Complex> ImageTransform::Forward(const std::vector<double> &image, const Checkpoint &checkpoint) {
-    std::vector<Complex> spectrum(image.begin(), image.end());
-    Lines(spectrum.data(), n_, 1, false, checkpoint); // along j
-    Lines(spectrum.data(), 1, n_, false, checkpoint); // along i
+    if (!batched_) {
+        std::vector<Complex> spectrum(image.begin(), image.end());
+        Lines(spectrum.data(), n_, 1, false, checkpoint); // along j
+        Lines(spectrum.data(), 1, n_, false, checkpoint); // along i
+        return spectrum;
+    }
+    std::vector<Complex> spectrum;
+    ResizeLarge(spectrum, image.size());
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const batch::Work &w) {
+        batched_->ForwardRows(image.data(), spectrum.data(), first, w);
+    });
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const batch::Work &w) {
+        batched_->Columns(spectrum.data(), first, w, Direction::Forward);
+    });
     return spectrum;
 }
 
 std::vector<double> ImageTransform::Inverse(std::vector<Complex> spectrum, const Checkpoint &checkpoint) {
-    Lines(spectrum.data(), n_, 1, true, checkpoint);
-    Lines(spectrum.data(), 1, n_, true, checkpoint);
-    std::vector<double> image(spectrum.size());
-    for (std::size_t k = 0; k < spectrum.size(); ++k) {
-        image[k] = spectrum[k].real();
+    std::vector<double> image;
+    ResizeLarge(image, spectrum.size());
+    if (!batched_) {
+        Lines(spectrum.data(), 1, n_, true, checkpoint); // along i
+        Lines(spectrum.data(), n_, 1, true, checkpoint); // along j
+        for (std::size_t k = 0; k < spectrum.size(); ++k) {
+            image[k] = spectrum[k].real();
+        }
+        return image;
     }
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const batch::Work &w) {
+        batched_->Columns(spectrum.data(), first, w, Direction::Inverse);
+    });
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const batch::Work &w) {
+        batched_->InverseRows(spectrum.data(), image.data(), first, w);
+    });
     return image;
 }
 

@@ -8,19 +8,32 @@
 //
 // Forward:  S[u][v] = sum I[i][j] exp(-2 pi i (u i + v j) / N)
 // Inverse:  I[i][j] = (1/N^2) sum S[u][v] exp(+2 pi i (u i + v j) / N)
+//
+// Lines are transformed several at a time, one per SIMD lane, spread over
+// threads; every line gets the same operations whichever lane and thread
+// transform it, so the result does not depend on the thread count.
 
 #include <complex>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "Control.h"
+
+namespace diffrascope {
+class WorkerPool;
+} // namespace diffrascope
 
 namespace diffrascope::optics {
 
 class ImageTransform {
   public:
     // Throws ParameterError unless n is a power of two of at least 4.
-    explicit ImageTransform(std::int32_t n);
+    // threads 0: DIFFRASCOPE_THREADS, else every core (at most 64).
+    explicit ImageTransform(std::int32_t n, std::int32_t threads = 0);
+    ~ImageTransform();
+    ImageTransform(const ImageTransform &) = delete;
+    ImageTransform &operator=(const ImageTransform &) = delete;
 
     std::int32_t Size() const { return n_; }
 
@@ -31,6 +44,8 @@ class ImageTransform {
     std::vector<double> Inverse(std::vector<std::complex<double>> spectrum, const Checkpoint &checkpoint = Checkpoint());
 
   private:
+    struct Batched;
+
     void Lines(std::complex<double> *data, std::int32_t stride, std::int32_t step, bool inverse,
                const Checkpoint &checkpoint);
 
@@ -39,6 +54,7 @@ class ImageTransform {
     std::vector<std::int32_t> reversed_;
     std::vector<double> re_;
     std::vector<double> im_;
+    std::unique_ptr<Batched> batched_; // lengths the batched transform takes
 };
 
 } // namespace diffrascope::optics

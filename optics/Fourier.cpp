@@ -1,5 +1,6 @@
 #include "Fourier.h"
 
+#include <cstring>
 #include <string>
 
 #include "BatchFft.h"
@@ -24,113 +25,154 @@ enum class Direction { Forward, Inverse };
 
 } // namespace
 
-// The batched transform's tables and one work area per thread.
+namespace {
+
+// A thread's place for the lines it transforms: the transform's work area
+// and the lines' inputs side by side, element a of every line in x[a], y[a].
+struct Strip {
+    batch::Work work;
+    Lanes *x;
+    Lanes *y;
+};
+
+// Inputs are copied in their natural order, a few rows ahead asked of the
+// memory, before the transform reads them in its own order from the cache.
+constexpr std::int32_t kRowsAhead = 8;
+
+void Prefetch(const void *address) { __builtin_prefetch(address); }
+
+} // namespace
+
+// The batched transform's tables and one work area and strip per thread.
 struct ImageTransform::Batched {
     Batched(std::int32_t n, std::int32_t threads, const std::int32_t *reversed, const double *sines)
         : pool(threads > 0 ? threads : ThreadCountFromEnvironment()),
           cosines(static_cast<std::size_t>(batch::TwiddleEntries(n))),
           twiddleSines(static_cast<std::size_t>(batch::TwiddleEntries(n))),
           work(static_cast<std::size_t>(batch::WorkAreaSlots(n)) * static_cast<std::size_t>(pool.Threads())),
+          strips(static_cast<std::size_t>(2 * n) * static_cast<std::size_t>(pool.Threads())),
           tables{n, reversed, cosines.data(), twiddleSines.data()} {
         batch::FillTwiddles(n, sines, cosines.data(), twiddleSines.data());
     }
 
     static bool Takes(std::int32_t n) { return n >= batch::kMinLength; }
 
-    // job(first line, work area) for every group of kLanes lines, on every thread.
+    // job(first line, strip) for every group of kLanes lines, on every thread.
     template <typename Job> void EveryGroup(const Checkpoint &checkpoint, Job &&job) {
         const std::int32_t n = tables.n;
         pool.Run(
             n / kLanes,
             [&](std::int32_t group, std::int32_t thread) {
                 checkpoint.ThrowIfStopped();
-                job(group * kLanes, batch::WorkOfThread(work.data(), n, thread));
+                Lanes *strip = strips.data() + static_cast<std::ptrdiff_t>(2 * n) * thread;
+                job(group * kLanes, Strip{batch::WorkOfThread(work.data(), n, thread), strip, strip + n});
             },
             [](std::int32_t) {});
     }
 
-    // Rows first .. first + kLanes - 1 of a real image, along j, into the spectrum.
-    void ForwardRows(const double *image, Complex *spectrum, std::int32_t first, const batch::Work &w) const {
-        const std::int32_t n = tables.n;
-        const double *rows = image + static_cast<std::ptrdiff_t>(first) * n;
-        const double scale = n; // undoes the transform's 1/n exactly: n is a power of two
+    // The strip's lines transformed; consume(q, x, y) as the batched transform gives them.
+    template <typename Consume> void Transform(const Strip &strip, Consume &&consume) const {
         batch::TransformCyclicLines(
-            tables, w, n / 2,
+            tables, strip.work, tables.n / 2,
             [&](std::int32_t a, Lanes &x, Lanes &y) {
-                for (std::int32_t l = 0; l < kLanes; ++l) {
-                    x[l] = rows[static_cast<std::ptrdiff_t>(l) * n + a];
-                }
-                y = Lanes{};
+                x = strip.x[a];
+                y = strip.y[a];
             },
-            [&](std::int32_t q, const Lanes *x, const Lanes *y) {
-                const batch::PerLine lines = batch::ToLines(x, y);
-                for (std::int32_t l = 0; l < kLanes; ++l) {
-                    Complex *out = spectrum + static_cast<std::ptrdiff_t>(first + l) * n + q;
-                    for (std::int32_t u = 0; u < kLanes; ++u) {
-                        out[u] = {lines.x[l][u] * scale, lines.y[l][u] * scale};
-                    }
-                }
-            });
+            consume);
     }
 
-    // Columns first .. first + kLanes - 1, along i, in place: every input of
-    // a group is read before its first output is written.
-    void Columns(Complex *data, std::int32_t first, const batch::Work &w, Direction direction) const {
+    // Rows first .. first + kLanes - 1 of a real image, along j, into the spectrum.
+    void ForwardRows(const double *image, Complex *spectrum, std::int32_t first, const Strip &strip) const {
+        const std::int32_t n = tables.n;
+        const double *rows = image + static_cast<std::ptrdiff_t>(first) * n;
+        for (std::int32_t a = 0; a < n; a += kLanes) {
+            Lanes block[kLanes];
+            for (std::int32_t l = 0; l < kLanes; ++l) {
+                std::memcpy(&block[l], rows + static_cast<std::ptrdiff_t>(l) * n + a, sizeof(Lanes));
+            }
+            lanes::Transpose(block);
+            for (std::int32_t u = 0; u < kLanes; ++u) {
+                strip.x[a + u] = block[u];
+                strip.y[a + u] = Lanes{};
+            }
+        }
+        const double scale = n; // undoes the transform's 1/n exactly: n is a power of two
+        Transform(strip, [&](std::int32_t q, const Lanes *x, const Lanes *y) {
+            const batch::PerLine lines = batch::ToLines(x, y);
+            for (std::int32_t l = 0; l < kLanes; ++l) {
+                Complex *out = spectrum + static_cast<std::ptrdiff_t>(first + l) * n + q;
+                for (std::int32_t u = 0; u < kLanes; ++u) {
+                    out[u] = {lines.x[l][u] * scale, lines.y[l][u] * scale};
+                }
+            }
+        });
+    }
+
+    // Columns first .. first + kLanes - 1, along i, in place.
+    void Columns(Complex *data, std::int32_t first, const Strip &strip, Direction direction) const {
         const std::int32_t n = tables.n;
         const bool forward = direction == Direction::Forward;
-        const double scale = forward ? n : 1.0;
         Complex *columns = data + first;
-        batch::TransformCyclicLines(
-            tables, w, n / 2,
-            [&](std::int32_t a, Lanes &x, Lanes &y) {
-                const Complex *row = columns + static_cast<std::ptrdiff_t>(a) * n;
+        for (std::int32_t a = 0; a < n; ++a) {
+            if (a + kRowsAhead < n) {
+                Prefetch(columns + static_cast<std::ptrdiff_t>(a + kRowsAhead) * n);
+                Prefetch(columns + static_cast<std::ptrdiff_t>(a + kRowsAhead) * n + kLanes - 1);
+            }
+            const Complex *row = columns + static_cast<std::ptrdiff_t>(a) * n;
+            for (std::int32_t l = 0; l < kLanes; ++l) {
+                strip.x[a][l] = forward ? row[l].real() : row[l].imag();
+                strip.y[a][l] = forward ? row[l].imag() : row[l].real();
+            }
+        }
+        const double scale = forward ? n : 1.0;
+        Transform(strip, [&](std::int32_t q, const Lanes *x, const Lanes *y) {
+            for (std::int32_t u = 0; u < kLanes; ++u) {
+                Complex *row = columns + static_cast<std::ptrdiff_t>(q + u) * n;
                 for (std::int32_t l = 0; l < kLanes; ++l) {
-                    x[l] = forward ? row[l].real() : row[l].imag();
-                    y[l] = forward ? row[l].imag() : row[l].real();
+                    row[l] = forward ? Complex{x[u][l] * scale, y[u][l] * scale} : Complex{y[u][l], x[u][l]};
                 }
-            },
-            [&](std::int32_t q, const Lanes *x, const Lanes *y) {
-                for (std::int32_t u = 0; u < kLanes; ++u) {
-                    Complex *row = columns + static_cast<std::ptrdiff_t>(q + u) * n;
-                    for (std::int32_t l = 0; l < kLanes; ++l) {
-                        row[l] = forward ? Complex{x[u][l] * scale, y[u][l] * scale} : Complex{y[u][l], x[u][l]};
-                    }
-                }
-            });
+            }
+        });
     }
 
     // Rows first .. first + kLanes - 1 of a spectrum, along j, inverse: their real parts into the image.
-    void InverseRows(const Complex *spectrum, double *image, std::int32_t first, const batch::Work &w) const {
+    void InverseRows(const Complex *spectrum, double *image, std::int32_t first, const Strip &strip) const {
         const std::int32_t n = tables.n;
         const Complex *rows = spectrum + static_cast<std::ptrdiff_t>(first) * n;
-        batch::TransformCyclicLines(
-            tables, w, n / 2,
-            [&](std::int32_t a, Lanes &x, Lanes &y) {
-                for (std::int32_t l = 0; l < kLanes; ++l) {
-                    const Complex value = rows[static_cast<std::ptrdiff_t>(l) * n + a];
-                    x[l] = value.imag();
-                    y[l] = value.real();
-                }
-            },
-            [&](std::int32_t q, const Lanes *, const Lanes *y) {
-                Lanes real[kLanes];
+        for (std::int32_t a = 0; a < n; a += kLanes) {
+            Lanes re[kLanes];
+            Lanes im[kLanes];
+            for (std::int32_t l = 0; l < kLanes; ++l) {
+                const Complex *from = rows + static_cast<std::ptrdiff_t>(l) * n + a;
                 for (std::int32_t u = 0; u < kLanes; ++u) {
-                    real[u] = y[u];
+                    re[l][u] = from[u].real();
+                    im[l][u] = from[u].imag();
                 }
-                lanes::Transpose(real);
-                for (std::int32_t l = 0; l < kLanes; ++l) {
-                    double *out = image + static_cast<std::ptrdiff_t>(first + l) * n + q;
-                    for (std::int32_t u = 0; u < kLanes; ++u) {
-                        out[u] = real[l][u];
-                    }
-                }
-            });
+            }
+            lanes::Transpose(re);
+            lanes::Transpose(im);
+            for (std::int32_t u = 0; u < kLanes; ++u) {
+                strip.x[a + u] = im[u];
+                strip.y[a + u] = re[u];
+            }
+        }
+        Transform(strip, [&](std::int32_t q, const Lanes *, const Lanes *y) {
+            Lanes real[kLanes];
+            for (std::int32_t u = 0; u < kLanes; ++u) {
+                real[u] = y[u];
+            }
+            lanes::Transpose(real);
+            for (std::int32_t l = 0; l < kLanes; ++l) {
+                std::memcpy(image + static_cast<std::ptrdiff_t>(first + l) * n + q, &real[l], sizeof(Lanes));
+            }
+        });
     }
 
     WorkerPool pool;
     std::vector<double> cosines;
     std::vector<double> twiddleSines;
-    std::vector<Lanes> work; // aligned to the vector's size, as the transform needs
+    std::vector<Lanes> work;   // aligned to the vector's size, as the transform needs
+    std::vector<Lanes> strips; // 2 n per thread
     batch::Tables tables;
 };
 
@@ -184,10 +226,10 @@ std::vector<Complex> ImageTransform::Forward(const std::vector<double> &image, c
     }
     std::vector<Complex> spectrum;
     ResizeLarge(spectrum, image.size());
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const batch::Work &w) {
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
         batched_->ForwardRows(image.data(), spectrum.data(), first, w);
     });
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const batch::Work &w) {
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
         batched_->Columns(spectrum.data(), first, w, Direction::Forward);
     });
     return spectrum;
@@ -204,10 +246,10 @@ std::vector<double> ImageTransform::Inverse(std::vector<Complex> spectrum, const
         }
         return image;
     }
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const batch::Work &w) {
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
         batched_->Columns(spectrum.data(), first, w, Direction::Inverse);
     });
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const batch::Work &w) {
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
         batched_->InverseRows(spectrum.data(), image.data(), first, w);
     });
     return image;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "BatchFft.h"
 #include "Fft.h"
@@ -224,7 +225,7 @@ std::vector<Complex> ImageTransform::Forward(const std::vector<double> &image, c
         Lines(spectrum.data(), 1, n_, false, checkpoint); // along i
         return spectrum;
     }
-    std::vector<Complex> spectrum;
+    std::vector<Complex> spectrum = std::move(spare_); // every element is written before it is read
     ResizeLarge(spectrum, image.size());
     batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
         batched_->ForwardRows(image.data(), spectrum.data(), first, w);
@@ -252,6 +253,7 @@ std::vector<double> ImageTransform::Inverse(std::vector<Complex> spectrum, const
     batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
         batched_->InverseRows(spectrum.data(), image.data(), first, w);
     });
+    spare_ = std::move(spectrum);
     return image;
 }
 

@@ -55,6 +55,9 @@ class ImageTransform {
     std::vector<double> re_;
     std::vector<double> im_;
     std::unique_ptr<Batched> batched_; // lengths the batched transform takes
+    // The last spectrum Inverse was given, its memory kept for the next
+    // Forward: memory a process has not touched yet is slow to come by.
+    std::vector<std::complex<double>> spare_;
 };
 
 } // namespace diffrascope::optics

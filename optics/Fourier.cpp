@@ -1,6 +1,7 @@
 #include "Fourier.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -24,10 +25,6 @@ constexpr std::int32_t kCheckEvery = 32;       // lines between looks at the sto
 // with exp(+...), scaled by 1/n as the inverse wants it per pass.
 enum class Direction { Forward, Inverse };
 
-} // namespace
-
-namespace {
-
 // A thread's place for the lines it transforms: the transform's work area
 // and the lines' inputs side by side, element a of every line in x[a], y[a].
 struct Strip {
@@ -40,7 +37,14 @@ struct Strip {
 // memory, before the transform reads them in its own order from the cache.
 constexpr std::int32_t kRowsAhead = 8;
 
-void Prefetch(const void *address) { __builtin_prefetch(address); }
+// Both cache lines of a group's kLanes complex elements in row `row`, if there is one.
+void PrefetchRow(const Complex *columns, std::int32_t row, std::int32_t n) {
+    if (row < n) {
+        const Complex *first = columns + static_cast<std::ptrdiff_t>(row) * n;
+        __builtin_prefetch(first);
+        __builtin_prefetch(first + kLanes - 1);
+    }
+}
 
 } // namespace
 
@@ -115,10 +119,7 @@ struct ImageTransform::Batched {
         const bool forward = direction == Direction::Forward;
         Complex *columns = data + first;
         for (std::int32_t a = 0; a < n; ++a) {
-            if (a + kRowsAhead < n) {
-                Prefetch(columns + static_cast<std::ptrdiff_t>(a + kRowsAhead) * n);
-                Prefetch(columns + static_cast<std::ptrdiff_t>(a + kRowsAhead) * n + kLanes - 1);
-            }
+            PrefetchRow(columns, a + kRowsAhead, n);
             const Complex *row = columns + static_cast<std::ptrdiff_t>(a) * n;
             for (std::int32_t l = 0; l < kLanes; ++l) {
                 strip.x[a][l] = forward ? row[l].real() : row[l].imag();
@@ -218,7 +219,15 @@ void ImageTransform::Lines(Complex *data, std::int32_t stride, std::int32_t step
     }
 }
 
+void ImageTransform::CheckSize(std::size_t values) const {
+    if (values != static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_)) {
+        throw std::invalid_argument("an image transform of side " + std::to_string(n_) + " was given " +
+                                    std::to_string(values) + " values");
+    }
+}
+
 std::vector<Complex> ImageTransform::Forward(const std::vector<double> &image, const Checkpoint &checkpoint) {
+    CheckSize(image.size());
     if (!batched_) {
         std::vector<Complex> spectrum(image.begin(), image.end());
         Lines(spectrum.data(), n_, 1, false, checkpoint); // along j
@@ -227,16 +236,17 @@ std::vector<Complex> ImageTransform::Forward(const std::vector<double> &image, c
     }
     std::vector<Complex> spectrum = std::move(spare_); // every element is written before it is read
     ResizeLarge(spectrum, image.size());
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
-        batched_->ForwardRows(image.data(), spectrum.data(), first, w);
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &strip) {
+        batched_->ForwardRows(image.data(), spectrum.data(), first, strip);
     });
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
-        batched_->Columns(spectrum.data(), first, w, Direction::Forward);
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &strip) {
+        batched_->Columns(spectrum.data(), first, strip, Direction::Forward);
     });
     return spectrum;
 }
 
 std::vector<double> ImageTransform::Inverse(std::vector<Complex> spectrum, const Checkpoint &checkpoint) {
+    CheckSize(spectrum.size());
     std::vector<double> image;
     ResizeLarge(image, spectrum.size());
     if (!batched_) {
@@ -247,11 +257,11 @@ std::vector<double> ImageTransform::Inverse(std::vector<Complex> spectrum, const
         }
         return image;
     }
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
-        batched_->Columns(spectrum.data(), first, w, Direction::Inverse);
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &strip) {
+        batched_->Columns(spectrum.data(), first, strip, Direction::Inverse);
     });
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &w) {
-        batched_->InverseRows(spectrum.data(), image.data(), first, w);
+    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &strip) {
+        batched_->InverseRows(spectrum.data(), image.data(), first, strip);
     });
     spare_ = std::move(spectrum);
     return image;

@@ -14,6 +14,7 @@
 // transform it, so the result does not depend on the thread count.
 
 #include <complex>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -37,6 +38,7 @@ class ImageTransform {
 
     std::int32_t Size() const { return n_; }
 
+    // Both take n x n values and throw std::invalid_argument for any other count.
     std::vector<std::complex<double>> Forward(const std::vector<double> &image,
                                               const Checkpoint &checkpoint = Checkpoint());
     // The real part of the inverse transform (the imaginary part of a real
@@ -46,6 +48,7 @@ class ImageTransform {
   private:
     struct Batched;
 
+    void CheckSize(std::size_t values) const;
     void Lines(std::complex<double> *data, std::int32_t stride, std::int32_t step, bool inverse,
                const Checkpoint &checkpoint);
 

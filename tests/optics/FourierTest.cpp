@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <random>
+#include <stdexcept>
 #include <stop_token>
 
 #include "Fourier.h"
@@ -105,6 +106,12 @@ TEST(ImageTransform, GivesTheSameBitsOnOneAndTwoThreads) {
     const Image spectrum = one.Forward(image);
     ASSERT_TRUE(spectrum == two.Forward(image));
     ASSERT_TRUE(one.Inverse(spectrum) == two.Inverse(spectrum));
+}
+
+TEST(ImageTransform, RefusesAnImageOfAnotherSize) {
+    ImageTransform transform(64);
+    EXPECT_THROW(transform.Forward(std::vector<double>(64 * 63)), std::invalid_argument);
+    EXPECT_THROW(transform.Inverse(Image(65 * 64)), std::invalid_argument);
 }
 
 TEST(ImageTransform, StopsWhenAsked) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <random>
 #include <stdexcept>
 #include <stop_token>
@@ -26,6 +27,10 @@ std::vector<double> RandomValues(std::size_t count, std::uint64_t seed) {
         value = 2 * std::ldexp(static_cast<double>(draws() >> 11), -53) - 1;
     }
     return values;
+}
+
+template <typename T> bool SameBits(const std::vector<T> &a, const std::vector<T> &b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
 }
 
 // The definition, term by term, along j and then along i: sign -1 forward
@@ -78,12 +83,9 @@ TEST(ImageTransform, AgreesWithTheDefinitionOnARandomImage) {
     for (const std::int32_t n : {4, 8, 64}) {
         const std::size_t count = static_cast<std::size_t>(n) * n;
         const std::vector<double> image = RandomValues(count, 7);
-        const std::vector<double> re = RandomValues(count, 11);
-        const std::vector<double> im = RandomValues(count, 13);
+        const std::vector<double> parts = RandomValues(2 * count, 11);
         Image spectrum(count);
-        for (std::size_t k = 0; k < count; ++k) {
-            spectrum[k] = {re[k], im[k]};
-        }
+        std::memcpy(spectrum.data(), parts.data(), count * sizeof(Complex)); // real, imaginary, real...
         ImageTransform transform(n);
         const Image forward = transform.Forward(image);
         const std::vector<double> inverse = transform.Inverse(spectrum);
@@ -104,8 +106,8 @@ TEST(ImageTransform, GivesTheSameBitsOnOneAndTwoThreads) {
     ImageTransform one(n, 1);
     ImageTransform two(n, 2);
     const Image spectrum = one.Forward(image);
-    ASSERT_TRUE(spectrum == two.Forward(image));
-    ASSERT_TRUE(one.Inverse(spectrum) == two.Inverse(spectrum));
+    EXPECT_TRUE(SameBits(spectrum, two.Forward(image)));
+    EXPECT_TRUE(SameBits(one.Inverse(spectrum), two.Inverse(spectrum)));
 }
 
 TEST(ImageTransform, RefusesAnImageOfAnotherSize) {

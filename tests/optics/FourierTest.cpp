@@ -85,7 +85,9 @@ TEST(ImageTransform, AgreesWithTheDefinitionOnARandomImage) {
         const std::vector<double> image = RandomValues(count, 7);
         const std::vector<double> parts = RandomValues(2 * count, 11);
         Image spectrum(count);
-        std::memcpy(spectrum.data(), parts.data(), count * sizeof(Complex)); // real, imaginary, real...
+        for (std::size_t k = 0; k < count; ++k) {
+            spectrum[k] = {parts[2 * k], parts[2 * k + 1]};
+        }
         ImageTransform transform(n);
         const Image forward = transform.Forward(image);
         const std::vector<double> inverse = transform.Inverse(spectrum);

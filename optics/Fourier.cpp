@@ -62,15 +62,15 @@ struct ImageTransform::Batched {
 
     static bool Takes(std::int32_t n) { return n >= batch::kMinLength; }
 
-    // job(first line, strip) for every group of kLanes lines, on every thread.
-    template <typename Job> void EveryGroup(const Checkpoint &checkpoint, Job &&job) {
+    // job(first line, strip) for every group of `lines` lines, on every thread.
+    template <typename Job> void EveryGroup(const Checkpoint &checkpoint, std::int32_t lines, Job &&job) {
         const std::int32_t n = tables.n;
         pool.Run(
-            n / kLanes,
+            n / lines,
             [&](std::int32_t group, std::int32_t thread) {
                 checkpoint.ThrowIfStopped();
                 Lanes *strip = strips.data() + static_cast<std::ptrdiff_t>(2 * n) * thread;
-                job(group * kLanes, Strip{batch::WorkOfThread(work.data(), n, thread), strip, strip + n});
+                job(group * lines, Strip{batch::WorkOfThread(work.data(), n, thread), strip, strip + n});
             },
             [](std::int32_t) {});
     }
@@ -86,10 +86,46 @@ struct ImageTransform::Batched {
             consume);
     }
 
-    // Rows first .. first + kLanes - 1 of a real image, along j, into the spectrum.
-    void ForwardRows(const double *image, Complex *spectrum, std::int32_t first, const Strip &strip) const {
+    // Rows first .. first + 2 kLanes - 1 of a real image, along j, into the
+    // spectrum, two to a complex line: row first + l in the real parts of
+    // lane l, row first + kLanes + l in its imaginary parts. Z = A + i B of
+    // real lines a and b gives A[k] = (Z[k] + conj Z[-k]) / 2 and
+    // B[k] = (Z[k] - conj Z[-k]) / 2i.
+    void ForwardRowPairs(const double *image, Complex *spectrum, std::int32_t first, const Strip &strip) const {
         const std::int32_t n = tables.n;
         const double *rows = image + static_cast<std::ptrdiff_t>(first) * n;
+        GatherRealRows(rows, strip.x);
+        GatherRealRows(rows + static_cast<std::ptrdiff_t>(kLanes) * n, strip.y);
+        TransformInPlace(strip);
+        const double half = n / 2; // the transform's 1/n undone and the halves taken, exactly
+        Complex *outA = spectrum + static_cast<std::ptrdiff_t>(first) * n;
+        Complex *outB = outA + static_cast<std::ptrdiff_t>(kLanes) * n;
+        for (std::int32_t k0 = 0; k0 < n; k0 += kLanes) {
+            Lanes reA[kLanes], imA[kLanes], reB[kLanes], imB[kLanes];
+            for (std::int32_t u = 0; u < kLanes; ++u) {
+                const std::int32_t k = k0 + u;
+                const std::int32_t minusK = (n - k) & (n - 1);
+                reA[u] = (strip.x[k] + strip.x[minusK]) * half;
+                imA[u] = (strip.y[k] - strip.y[minusK]) * half;
+                reB[u] = (strip.y[k] + strip.y[minusK]) * half;
+                imB[u] = (strip.x[minusK] - strip.x[k]) * half;
+            }
+            for (Lanes *block : {reA, imA, reB, imB}) {
+                lanes::Transpose(block);
+            }
+            for (std::int32_t l = 0; l < kLanes; ++l) {
+                for (std::int32_t u = 0; u < kLanes; ++u) {
+                    const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(l) * n + k0 + u;
+                    outA[at] = {reA[l][u], imA[l][u]};
+                    outB[at] = {reB[l][u], imB[l][u]};
+                }
+            }
+        }
+    }
+
+    // Rows 0 .. kLanes - 1 from `rows` on, element a of row l into lanes[a][l].
+    void GatherRealRows(const double *rows, Lanes *lines) const {
+        const std::int32_t n = tables.n;
         for (std::int32_t a = 0; a < n; a += kLanes) {
             Lanes block[kLanes];
             for (std::int32_t l = 0; l < kLanes; ++l) {
@@ -97,18 +133,18 @@ struct ImageTransform::Batched {
             }
             lanes::Transpose(block);
             for (std::int32_t u = 0; u < kLanes; ++u) {
-                strip.x[a + u] = block[u];
-                strip.y[a + u] = Lanes{};
+                lines[a + u] = block[u];
             }
         }
-        const double scale = n; // undoes the transform's 1/n exactly: n is a power of two
+    }
+
+    // The strip's lines transformed in place, outputs in their natural order:
+    // the transform loads every input before it hands out the first output.
+    void TransformInPlace(const Strip &strip) const {
         Transform(strip, [&](std::int32_t q, const Lanes *x, const Lanes *y) {
-            const batch::PerLine lines = batch::ToLines(x, y);
-            for (std::int32_t l = 0; l < kLanes; ++l) {
-                Complex *out = spectrum + static_cast<std::ptrdiff_t>(first + l) * n + q;
-                for (std::int32_t u = 0; u < kLanes; ++u) {
-                    out[u] = {lines.x[l][u] * scale, lines.y[l][u] * scale};
-                }
+            for (std::int32_t u = 0; u < kLanes; ++u) {
+                strip.x[q + u] = x[u];
+                strip.y[q + u] = y[u];
             }
         });
     }
@@ -236,10 +272,10 @@ std::vector<Complex> ImageTransform::Forward(const std::vector<double> &image, c
     }
     std::vector<Complex> spectrum = std::move(spare_); // every element is written before it is read
     ResizeLarge(spectrum, image.size());
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &strip) {
-        batched_->ForwardRows(image.data(), spectrum.data(), first, strip);
+    batched_->EveryGroup(checkpoint, 2 * kLanes, [&](std::int32_t first, const Strip &strip) {
+        batched_->ForwardRowPairs(image.data(), spectrum.data(), first, strip);
     });
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &strip) {
+    batched_->EveryGroup(checkpoint, kLanes, [&](std::int32_t first, const Strip &strip) {
         batched_->Columns(spectrum.data(), first, strip, Direction::Forward);
     });
     return spectrum;
@@ -257,10 +293,10 @@ std::vector<double> ImageTransform::Inverse(std::vector<Complex> spectrum, const
         }
         return image;
     }
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &strip) {
+    batched_->EveryGroup(checkpoint, kLanes, [&](std::int32_t first, const Strip &strip) {
         batched_->Columns(spectrum.data(), first, strip, Direction::Inverse);
     });
-    batched_->EveryGroup(checkpoint, [&](std::int32_t first, const Strip &strip) {
+    batched_->EveryGroup(checkpoint, kLanes, [&](std::int32_t first, const Strip &strip) {
         batched_->InverseRows(spectrum.data(), image.data(), first, strip);
     });
     spare_ = std::move(spectrum);

@@ -31,7 +31,12 @@ struct Strip {
     batch::Work work;
     Lanes *x;
     Lanes *y;
+    Lanes *pairX; // the second lines of pairs of lines, before the pairs are combined
+    Lanes *pairY;
 };
+
+// Vectors of one thread's strip: x, y, pairX and pairY of n each.
+constexpr std::int32_t kStripArrays = 4;
 
 // Inputs are copied in their natural order, a few rows ahead asked of the
 // memory, before the transform reads them in its own order from the cache.
@@ -55,7 +60,7 @@ struct ImageTransform::Batched {
           cosines(static_cast<std::size_t>(batch::TwiddleEntries(n))),
           twiddleSines(static_cast<std::size_t>(batch::TwiddleEntries(n))),
           work(static_cast<std::size_t>(batch::WorkAreaSlots(n)) * static_cast<std::size_t>(pool.Threads())),
-          strips(static_cast<std::size_t>(2 * n) * static_cast<std::size_t>(pool.Threads())),
+          strips(static_cast<std::size_t>(kStripArrays * n) * static_cast<std::size_t>(pool.Threads())),
           tables{n, reversed, cosines.data(), twiddleSines.data()} {
         batch::FillTwiddles(n, sines, cosines.data(), twiddleSines.data());
     }
@@ -69,8 +74,9 @@ struct ImageTransform::Batched {
             n / lines,
             [&](std::int32_t group, std::int32_t thread) {
                 checkpoint.ThrowIfStopped();
-                Lanes *strip = strips.data() + static_cast<std::ptrdiff_t>(2 * n) * thread;
-                job(group * lines, Strip{batch::WorkOfThread(work.data(), n, thread), strip, strip + n});
+                Lanes *strip = strips.data() + static_cast<std::ptrdiff_t>(kStripArrays * n) * thread;
+                job(group * lines, Strip{batch::WorkOfThread(work.data(), n, thread), strip, strip + n,
+                                         strip + 2 * n, strip + 3 * n});
             },
             [](std::int32_t) {});
     }
@@ -173,44 +179,80 @@ struct ImageTransform::Batched {
         });
     }
 
-    // Rows first .. first + kLanes - 1 of a spectrum, along j, inverse: their real parts into the image.
-    void InverseRows(const Complex *spectrum, double *image, std::int32_t first, const Strip &strip) const {
+    // Rows first .. first + 2 kLanes - 1 of a spectrum, along j, inverse:
+    // their real parts into the image, two to a complex line. A line's real
+    // part is the inverse of its Hermitian part H[k] = (P[k] + conj P[-k]) / 2,
+    // which is real; so Hp + i Hq has the inverse p + i q.
+    void InverseRowPairs(const Complex *spectrum, double *image, std::int32_t first, const Strip &strip) const {
         const std::int32_t n = tables.n;
         const Complex *rows = spectrum + static_cast<std::ptrdiff_t>(first) * n;
+        GatherComplexRows(rows, strip.y, strip.x);
+        GatherComplexRows(rows + static_cast<std::ptrdiff_t>(kLanes) * n, strip.pairY, strip.pairX);
+        CombineHermitianParts(strip);
+        TransformInPlace(strip);
         for (std::int32_t a = 0; a < n; a += kLanes) {
-            Lanes re[kLanes];
-            Lanes im[kLanes];
+            ScatterRealRows(strip.y + a, image + static_cast<std::ptrdiff_t>(first) * n + a);
+            ScatterRealRows(strip.x + a, image + static_cast<std::ptrdiff_t>(first + kLanes) * n + a);
+        }
+    }
+
+    // Rows 0 .. kLanes - 1 from `rows` on, element a of row l into re[a][l] and im[a][l].
+    void GatherComplexRows(const Complex *rows, Lanes *re, Lanes *im) const {
+        const std::int32_t n = tables.n;
+        for (std::int32_t a = 0; a < n; a += kLanes) {
+            Lanes reBlock[kLanes];
+            Lanes imBlock[kLanes];
             for (std::int32_t l = 0; l < kLanes; ++l) {
                 const Complex *from = rows + static_cast<std::ptrdiff_t>(l) * n + a;
                 for (std::int32_t u = 0; u < kLanes; ++u) {
-                    re[l][u] = from[u].real();
-                    im[l][u] = from[u].imag();
+                    reBlock[l][u] = from[u].real();
+                    imBlock[l][u] = from[u].imag();
                 }
             }
-            lanes::Transpose(re);
-            lanes::Transpose(im);
+            lanes::Transpose(reBlock);
+            lanes::Transpose(imBlock);
             for (std::int32_t u = 0; u < kLanes; ++u) {
-                strip.x[a + u] = im[u];
-                strip.y[a + u] = re[u];
+                re[a + u] = reBlock[u];
+                im[a + u] = imBlock[u];
             }
         }
-        Transform(strip, [&](std::int32_t q, const Lanes *, const Lanes *y) {
-            Lanes real[kLanes];
-            for (std::int32_t u = 0; u < kLanes; ++u) {
-                real[u] = y[u];
-            }
-            lanes::Transpose(real);
-            for (std::int32_t l = 0; l < kLanes; ++l) {
-                std::memcpy(image + static_cast<std::ptrdiff_t>(first + l) * n + q, &real[l], sizeof(Lanes));
-            }
-        });
+    }
+
+    // P in (y, x) and Q in (pairY, pairX) become W = Hp + i Hq in (y, x),
+    // the imaginary part in x as the inverse wants it; k and -k together.
+    void CombineHermitianParts(const Strip &strip) const {
+        const std::int32_t n = tables.n;
+        constexpr double kHalf = 0.5;
+        for (std::int32_t k = 0; k <= n / 2; ++k) {
+            const std::int32_t minusK = (n - k) & (n - 1);
+            const Lanes pRe = (strip.y[k] + strip.y[minusK]) * kHalf; // Hp[k] = pRe + i pIm, Hp[-k] its conjugate
+            const Lanes pIm = (strip.x[k] - strip.x[minusK]) * kHalf;
+            const Lanes qRe = (strip.pairY[k] + strip.pairY[minusK]) * kHalf;
+            const Lanes qIm = (strip.pairX[k] - strip.pairX[minusK]) * kHalf;
+            strip.y[k] = pRe - qIm;
+            strip.x[k] = pIm + qRe;
+            strip.y[minusK] = pRe + qIm;
+            strip.x[minusK] = qRe - pIm;
+        }
+    }
+
+    // kLanes elements of every line from `lines` on, line l to row l from `out` on.
+    void ScatterRealRows(const Lanes *lines, double *out) const {
+        Lanes block[kLanes];
+        for (std::int32_t u = 0; u < kLanes; ++u) {
+            block[u] = lines[u];
+        }
+        lanes::Transpose(block);
+        for (std::int32_t l = 0; l < kLanes; ++l) {
+            std::memcpy(out + static_cast<std::ptrdiff_t>(l) * tables.n, &block[l], sizeof(Lanes));
+        }
     }
 
     WorkerPool pool;
     std::vector<double> cosines;
     std::vector<double> twiddleSines;
     std::vector<Lanes> work;   // aligned to the vector's size, as the transform needs
-    std::vector<Lanes> strips; // 2 n per thread
+    std::vector<Lanes> strips; // kStripArrays n per thread
     batch::Tables tables;
 };
 
@@ -296,8 +338,8 @@ std::vector<double> ImageTransform::Inverse(std::vector<Complex> spectrum, const
     batched_->EveryGroup(checkpoint, kLanes, [&](std::int32_t first, const Strip &strip) {
         batched_->Columns(spectrum.data(), first, strip, Direction::Inverse);
     });
-    batched_->EveryGroup(checkpoint, kLanes, [&](std::int32_t first, const Strip &strip) {
-        batched_->InverseRows(spectrum.data(), image.data(), first, strip);
+    batched_->EveryGroup(checkpoint, 2 * kLanes, [&](std::int32_t first, const Strip &strip) {
+        batched_->InverseRowPairs(spectrum.data(), image.data(), first, strip);
     });
     spare_ = std::move(spectrum);
     return image;

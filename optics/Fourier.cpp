@@ -26,7 +26,8 @@ constexpr std::int32_t kCheckEvery = 32;       // lines between looks at the sto
 enum class Direction { Forward, Inverse };
 
 // A thread's place for the lines it transforms: the transform's work area
-// and the lines' inputs side by side, element a of every line in x[a], y[a].
+// and the lines side by side, element a of every line in x[a], y[a] (inputs,
+// and outputs once transformed in place).
 struct Strip {
     batch::Work work;
     Lanes *x;
@@ -34,6 +35,9 @@ struct Strip {
     Lanes *pairX; // the second lines of pairs of lines, before the pairs are combined
     Lanes *pairY;
 };
+
+// Rows of a real image that share a complex transform: 2i and 2i + 1.
+constexpr std::int32_t kPairRows = 2;
 
 // Vectors of one thread's strip: x, y, pairX and pairY of n each.
 constexpr std::int32_t kStripArrays = 4;
@@ -93,19 +97,19 @@ struct ImageTransform::Batched {
     }
 
     // Rows first .. first + 2 kLanes - 1 of a real image, along j, into the
-    // spectrum, two to a complex line: row first + l in the real parts of
-    // lane l, row first + kLanes + l in its imaginary parts. Z = A + i B of
-    // real lines a and b gives A[k] = (Z[k] + conj Z[-k]) / 2 and
-    // B[k] = (Z[k] - conj Z[-k]) / 2i.
+    // spectrum, two to a complex line: row first + 2l in the real parts of
+    // lane l, row first + 2l + 1 in its imaginary parts (the pairs do not
+    // depend on the vector width). Z = A + i B of real lines a and b gives
+    // A[k] = (Z[k] + conj Z[-k]) / 2 and B[k] = (Z[k] - conj Z[-k]) / 2i.
     void ForwardRowPairs(const double *image, Complex *spectrum, std::int32_t first, const Strip &strip) const {
         const std::int32_t n = tables.n;
         const double *rows = image + static_cast<std::ptrdiff_t>(first) * n;
         GatherRealRows(rows, strip.x);
-        GatherRealRows(rows + static_cast<std::ptrdiff_t>(kLanes) * n, strip.y);
+        GatherRealRows(rows + n, strip.y);
         TransformInPlace(strip);
         const double half = n / 2; // the transform's 1/n undone and the halves taken, exactly
         Complex *outA = spectrum + static_cast<std::ptrdiff_t>(first) * n;
-        Complex *outB = outA + static_cast<std::ptrdiff_t>(kLanes) * n;
+        Complex *outB = outA + n;
         for (std::int32_t k0 = 0; k0 < n; k0 += kLanes) {
             Lanes reA[kLanes], imA[kLanes], reB[kLanes], imB[kLanes];
             for (std::int32_t u = 0; u < kLanes; ++u) {
@@ -121,7 +125,7 @@ struct ImageTransform::Batched {
             }
             for (std::int32_t l = 0; l < kLanes; ++l) {
                 for (std::int32_t u = 0; u < kLanes; ++u) {
-                    const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(l) * n + k0 + u;
+                    const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(kPairRows * l) * n + k0 + u;
                     outA[at] = {reA[l][u], imA[l][u]};
                     outB[at] = {reB[l][u], imB[l][u]};
                 }
@@ -129,13 +133,13 @@ struct ImageTransform::Batched {
         }
     }
 
-    // Rows 0 .. kLanes - 1 from `rows` on, element a of row l into lanes[a][l].
+    // Every other row from `rows` on, kLanes of them, element a of the l-th into lines[a][l].
     void GatherRealRows(const double *rows, Lanes *lines) const {
         const std::int32_t n = tables.n;
         for (std::int32_t a = 0; a < n; a += kLanes) {
             Lanes block[kLanes];
             for (std::int32_t l = 0; l < kLanes; ++l) {
-                std::memcpy(&block[l], rows + static_cast<std::ptrdiff_t>(l) * n + a, sizeof(Lanes));
+                std::memcpy(&block[l], rows + static_cast<std::ptrdiff_t>(kPairRows * l) * n + a, sizeof(Lanes));
             }
             lanes::Transpose(block);
             for (std::int32_t u = 0; u < kLanes; ++u) {
@@ -180,30 +184,31 @@ struct ImageTransform::Batched {
     }
 
     // Rows first .. first + 2 kLanes - 1 of a spectrum, along j, inverse:
-    // their real parts into the image, two to a complex line. A line's real
+    // their real parts into the image, two to a complex line, paired as the
+    // forward transform pairs them. A line's real
     // part is the inverse of its Hermitian part H[k] = (P[k] + conj P[-k]) / 2,
     // which is real; so Hp + i Hq has the inverse p + i q.
     void InverseRowPairs(const Complex *spectrum, double *image, std::int32_t first, const Strip &strip) const {
         const std::int32_t n = tables.n;
         const Complex *rows = spectrum + static_cast<std::ptrdiff_t>(first) * n;
         GatherComplexRows(rows, strip.y, strip.x);
-        GatherComplexRows(rows + static_cast<std::ptrdiff_t>(kLanes) * n, strip.pairY, strip.pairX);
+        GatherComplexRows(rows + n, strip.pairY, strip.pairX);
         CombineHermitianParts(strip);
         TransformInPlace(strip);
         for (std::int32_t a = 0; a < n; a += kLanes) {
             ScatterRealRows(strip.y + a, image + static_cast<std::ptrdiff_t>(first) * n + a);
-            ScatterRealRows(strip.x + a, image + static_cast<std::ptrdiff_t>(first + kLanes) * n + a);
+            ScatterRealRows(strip.x + a, image + static_cast<std::ptrdiff_t>(first + 1) * n + a);
         }
     }
 
-    // Rows 0 .. kLanes - 1 from `rows` on, element a of row l into re[a][l] and im[a][l].
+    // Every other row from `rows` on, kLanes of them, element a of the l-th into re[a][l] and im[a][l].
     void GatherComplexRows(const Complex *rows, Lanes *re, Lanes *im) const {
         const std::int32_t n = tables.n;
         for (std::int32_t a = 0; a < n; a += kLanes) {
             Lanes reBlock[kLanes];
             Lanes imBlock[kLanes];
             for (std::int32_t l = 0; l < kLanes; ++l) {
-                const Complex *from = rows + static_cast<std::ptrdiff_t>(l) * n + a;
+                const Complex *from = rows + static_cast<std::ptrdiff_t>(kPairRows * l) * n + a;
                 for (std::int32_t u = 0; u < kLanes; ++u) {
                     reBlock[l][u] = from[u].real();
                     imBlock[l][u] = from[u].imag();
@@ -236,7 +241,7 @@ struct ImageTransform::Batched {
         }
     }
 
-    // kLanes elements of every line from `lines` on, line l to row l from `out` on.
+    // kLanes elements of every line from `lines` on, line l to the (2l)-th row from `out` on.
     void ScatterRealRows(const Lanes *lines, double *out) const {
         Lanes block[kLanes];
         for (std::int32_t u = 0; u < kLanes; ++u) {
@@ -244,7 +249,7 @@ struct ImageTransform::Batched {
         }
         lanes::Transpose(block);
         for (std::int32_t l = 0; l < kLanes; ++l) {
-            std::memcpy(out + static_cast<std::ptrdiff_t>(l) * tables.n, &block[l], sizeof(Lanes));
+            std::memcpy(out + static_cast<std::ptrdiff_t>(kPairRows * l) * tables.n, &block[l], sizeof(Lanes));
         }
     }
 
@@ -314,7 +319,7 @@ std::vector<Complex> ImageTransform::Forward(const std::vector<double> &image, c
     }
     std::vector<Complex> spectrum = std::move(spare_); // every element is written before it is read
     ResizeLarge(spectrum, image.size());
-    batched_->EveryGroup(checkpoint, 2 * kLanes, [&](std::int32_t first, const Strip &strip) {
+    batched_->EveryGroup(checkpoint, kPairRows * kLanes, [&](std::int32_t first, const Strip &strip) {
         batched_->ForwardRowPairs(image.data(), spectrum.data(), first, strip);
     });
     batched_->EveryGroup(checkpoint, kLanes, [&](std::int32_t first, const Strip &strip) {
@@ -338,7 +343,7 @@ std::vector<double> ImageTransform::Inverse(std::vector<Complex> spectrum, const
     batched_->EveryGroup(checkpoint, kLanes, [&](std::int32_t first, const Strip &strip) {
         batched_->Columns(spectrum.data(), first, strip, Direction::Inverse);
     });
-    batched_->EveryGroup(checkpoint, 2 * kLanes, [&](std::int32_t first, const Strip &strip) {
+    batched_->EveryGroup(checkpoint, kPairRows * kLanes, [&](std::int32_t first, const Strip &strip) {
         batched_->InverseRowPairs(spectrum.data(), image.data(), first, strip);
     });
     spare_ = std::move(spectrum);

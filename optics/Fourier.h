@@ -10,8 +10,11 @@
 // Inverse:  I[i][j] = (1/N^2) sum S[u][v] exp(+2 pi i (u i + v j) / N)
 //
 // Lines are transformed several at a time, one per SIMD lane, spread over
-// threads; every line gets the same operations whichever lane and thread
-// transform it, so the result does not depend on the thread count.
+// threads. The rows of a real image (the forward transform's first pass, the
+// inverse's last) go two to a complex transform, row 2i with row 2i + 1.
+// Every line gets the same operations whichever lane and thread transform
+// it, so the result depends neither on the thread count nor on the vector
+// width. Sides shorter than four vectors are transformed a line at a time.
 
 #include <complex>
 #include <cstddef>

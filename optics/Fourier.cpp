@@ -185,9 +185,9 @@ struct ImageTransform::Batched {
 
     // Rows first .. first + 2 kLanes - 1 of a spectrum, along j, inverse:
     // their real parts into the image, two to a complex line, paired as the
-    // forward transform pairs them. A line's real
-    // part is the inverse of its Hermitian part H[k] = (P[k] + conj P[-k]) / 2,
-    // which is real; so Hp + i Hq has the inverse p + i q.
+    // forward transform pairs them. A line's real part is the inverse of its
+    // Hermitian part H[k] = (P[k] + conj P[-k]) / 2, which is real; so
+    // Hp + i Hq has the inverse p + i q.
     void InverseRowPairs(const Complex *spectrum, double *image, std::int32_t first, const Strip &strip) const {
         const std::int32_t n = tables.n;
         const Complex *rows = spectrum + static_cast<std::ptrdiff_t>(first) * n;

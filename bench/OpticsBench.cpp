@@ -10,9 +10,11 @@
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "Display.h"
 #include "Engine.h"
+#include "Fourier.h"
 #include "Imager.h"
 #include "OpticsError.h"
 #include "WorkerPool.h"
@@ -167,9 +169,28 @@ optics::Job ExtendedObject(std::int32_t n) {
     return job;
 }
 
+// Forward and inverse transform of an n x n image: a star's spectrum
+// filtered and brought back, as the sky's companions and objects need.
+void ImageTransformBoth(benchmark::State &state, std::int32_t n) {
+    optics::ImageTransform transform(n);
+    constexpr double kWaves = 7.5; // across the image, so no line is trivial
+    std::vector<double> image(static_cast<std::size_t>(n) * n);
+    for (std::size_t k = 0; k < image.size(); ++k) {
+        image[k] = std::cos(kWaves * static_cast<double>(k) / static_cast<double>(n)) + 1;
+    }
+    for (auto _ : state) {
+        std::vector<double> back = transform.Inverse(transform.Forward(image));
+        benchmark::DoNotOptimize(back.data());
+    }
+    state.SetLabel(Threads());
+}
+
 } // namespace
 
 void RegisterOpticsBenchmarks() {
+    benchmark::RegisterBenchmark("BM_ImageTransform/2048", ImageTransformBoth, 2048)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("BM_Object/1024", Sheet, ExtendedObject(1024))
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();

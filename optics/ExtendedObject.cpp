@@ -109,13 +109,14 @@ std::vector<std::complex<double>> ObjectSpectrum(const SkyObject &object, double
     return plane.Forward(PlacedObject(grid, n, plane.Size()), checkpoint);
 }
 
-void ConvolveObject(IntensityImage &image, std::vector<std::complex<double>> spectrum, ImageTransform &plane,
-                    const Checkpoint &checkpoint) {
+void ConvolveObject(IntensityImage &image, const std::vector<std::complex<double>> &objectSpectrum,
+                    ImageTransform &plane, const Checkpoint &checkpoint) {
     const std::int32_t n = image.n;
     const std::int32_t m = plane.Size();
-    const std::vector<std::complex<double>> star = plane.Forward(CentredStar(image, m), checkpoint);
+    // The product in the star's own spectrum: the object's, kept for the next panel, is not copied.
+    std::vector<std::complex<double>> spectrum = plane.Forward(CentredStar(image, m), checkpoint);
     for (std::size_t k = 0; k < spectrum.size(); ++k) {
-        spectrum[k] *= star[k];
+        spectrum[k] = objectSpectrum[k] * spectrum[k];
     }
     const std::vector<double> seen = plane.Inverse(std::move(spectrum), checkpoint);
     double maximum = 0;

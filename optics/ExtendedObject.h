@@ -44,7 +44,7 @@ std::vector<std::complex<double>> ObjectSpectrum(const SkyObject &object, double
                                                  ImageTransform &plane, const Checkpoint &checkpoint = Checkpoint());
 
 // Replaces the star image by the object of that spectrum seen through it.
-void ConvolveObject(IntensityImage &image, std::vector<std::complex<double>> objectSpectrum, ImageTransform &plane,
-                    const Checkpoint &checkpoint = Checkpoint());
+void ConvolveObject(IntensityImage &image, const std::vector<std::complex<double>> &objectSpectrum,
+                    ImageTransform &plane, const Checkpoint &checkpoint = Checkpoint());
 
 } // namespace diffrascope::optics

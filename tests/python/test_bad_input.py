@@ -14,7 +14,7 @@ CASES = [
     (dict(spherical=float("nan")), ValueError, "--spherical 'nan' is not a number"),
     (dict(through_focus=(-4, 4, 3)), ValueError, "does not reach TO from FROM in whole steps"),
     (dict(zernike={1: 0.1}), ValueError, "has no Noll index from 2 to 37"),
-    (dict(display="linear"), ValueError, "--display 'linear' is not a display scale"),
+    (dict(display="gamma"), ValueError, "--display 'gamma' is not a display scale"),
     (dict(startest=8, through_focus=(-1, 1, 1)), ValueError, "--startest and --through-focus cannot be given together"),
     (dict(ee_radii=2), ValueError, "--ee-radii needs --metrics"),
     (dict(spectrum="no-such-spectrum.txt"), ValueError, "--spectrum 'no-such-spectrum.txt' cannot be read"),

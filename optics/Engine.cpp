@@ -154,6 +154,8 @@ Plan MakePlan(Job job, const Control &control) {
 }
 
 struct Engine::Impl {
+    explicit Impl(std::int32_t threadCount) : threads(threadCount), sky(threadCount) {}
+
     std::int32_t threads;
     std::unique_ptr<Imager> imager;
     IntensityImage image;   // reused from one panel to the next
@@ -201,7 +203,7 @@ struct Engine::Impl {
     Result Compute(Plan::Data &d, const Control &control);
 };
 
-Engine::Engine(std::int32_t threads) : impl_(std::make_unique<Impl>()) { impl_->threads = threads; }
+Engine::Engine(std::int32_t threads) : impl_(std::make_unique<Impl>(threads)) {}
 Engine::~Engine() = default;
 
 Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
@@ -211,7 +213,7 @@ Result Engine::Impl::Compute(Plan::Data &d, const Control &control) {
     const bool reference = NeedsReference(d);
     const std::size_t curvesPanel = CurvesPanel(d.panels);
     const double curves = job.curves ? kCurvesUnits : 0;
-    SeeingImages seeing(job, d.grid);
+    SeeingImages seeing(job, d.grid, threads);
     Checkpoint checkpoint(control, panels * fields * seeing.FramesPerPanel() + (reference ? fields + curves : 0) +
                                        (job.metrics ? panels * kMetricsUnits : 0) + curves);
     Imager &images = ImagerFor(d.grid);

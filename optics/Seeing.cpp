@@ -86,8 +86,8 @@ double SeeingTransfer(double nu, double diameterOverR0) {
 
 // ---- Phase screens ------------------------------------------------------------------
 
-PhaseScreens::PhaseScreens(std::int32_t side, double r0, std::uint64_t seed)
-    : side_(side), square_(PowerOfTwoAtLeast(2 * side)), r0_(r0), draws_(seed), transform_(square_) {
+PhaseScreens::PhaseScreens(std::int32_t side, double r0, std::uint64_t seed, std::int32_t threads)
+    : side_(side), square_(PowerOfTwoAtLeast(2 * side)), r0_(r0), draws_(seed), transform_(square_, threads) {
     const std::int32_t m = square_;
     const double step = 1.0 / m; // cycles per sample between neighbouring frequencies
     amplitudes_.assign(static_cast<std::size_t>(m) * m, 0.0);
@@ -214,11 +214,12 @@ void PhaseScreens::AddLowFrequencies(std::vector<double> &screen) {
 
 // ---- Screens over a pupil -------------------------------------------------------------
 
-FrameScreens::FrameScreens(const OpticalSystem &system, const Seeing &seeing, double apertureMm, std::int32_t n)
+FrameScreens::FrameScreens(const OpticalSystem &system, const Seeing &seeing, double apertureMm, std::int32_t n,
+                           std::int32_t threads)
     : half_(static_cast<std::int32_t>(std::ceil(PupilRadius(n, system.wavelength))) + 1),
       radius_(PupilRadius(n, system.wavelength)),
       r0Steps_(FriedParameter(seeing.r0, system.wavelength) / (apertureMm / kMillimetresPerCm) * 2 * radius_),
-      screens_(2 * half_ + 1, r0Steps_, seeing.seed) {}
+      screens_(2 * half_ + 1, r0Steps_, seeing.seed, threads) {}
 
 std::shared_ptr<const WavefrontMap> FrameScreens::Next() {
     std::vector<double> waves = screens_.Next();
@@ -233,8 +234,8 @@ std::shared_ptr<const WavefrontMap> FrameScreens::Next() {
 
 // ---- The long exposure ------------------------------------------------------------------
 
-LongExposure::LongExposure(std::int32_t n, double r0At500, double apertureMm)
-    : transform_(n), r0At500_(r0At500), diameterCm_(apertureMm / kMillimetresPerCm) {}
+LongExposure::LongExposure(std::int32_t n, double r0At500, double apertureMm, std::int32_t threads)
+    : transform_(n, threads), r0At500_(r0At500), diameterCm_(apertureMm / kMillimetresPerCm) {}
 
 // Grid frequency k (cycles per N pixels) is k / (N p) in units of D / lambda, p
 // the pixel in lambda/D of this wavelength.
@@ -337,14 +338,15 @@ std::optional<std::int32_t> SeeingGrid(const Job &job) {
 
 // ---- Images -------------------------------------------------------------------------------
 
-SeeingImages::SeeingImages(const Job &job, std::int32_t n) : job_(job), n_(n) {
+SeeingImages::SeeingImages(const Job &job, std::int32_t n, std::int32_t threads)
+    : job_(job), n_(n), threads_(threads) {
     if (!job.seeing) {
         return;
     }
     if (job.seeing->frames == 0) {
-        longExposure_.emplace(n, job.seeing->r0, *job.apertureMm);
+        longExposure_.emplace(n, job.seeing->r0, *job.apertureMm, threads);
     } else if (!job.seeing->average) {
-        sheet_.emplace(job.system, *job.seeing, *job.apertureMm, n);
+        sheet_.emplace(job.system, *job.seeing, *job.apertureMm, n, threads);
     }
 }
 
@@ -379,7 +381,7 @@ void SeeingImages::Compute(Imager &imager, const OpticalSystem &system, const Sp
         return;
     }
     // the mean of the frames, every panel through the same screens
-    FrameScreens screens(job_.system, *job_.seeing, *job_.apertureMm, n_);
+    FrameScreens screens(job_.system, *job_.seeing, *job_.apertureMm, n_, threads_);
     const std::int32_t frames = job_.seeing->frames;
     for (std::int32_t k = 0; k < frames; ++k) {
         through.figure.turbulence = Frame(screens);

@@ -58,10 +58,12 @@ double FriedParameter(double r0At500, double wavelength);
 double SeeingTransfer(double nu, double diameterOverR0);
 
 // Kolmogorov phase screens of side x side samples, in radians, one after
-// another from the seed; r0 in samples. Element [i][j] at i side + j.
+// another from the seed; r0 in samples. Element [i][j] at i side + j. The
+// transforms take `threads` (0: DIFFRASCOPE_THREADS, else every core); the
+// screens are the same for any count.
 class PhaseScreens {
   public:
-    PhaseScreens(std::int32_t side, double r0, std::uint64_t seed);
+    PhaseScreens(std::int32_t side, double r0, std::uint64_t seed, std::int32_t threads = 0);
 
     std::int32_t Side() const { return side_; }
     std::vector<double> Next();
@@ -86,7 +88,8 @@ class PhaseScreens {
 // per grid step there, the pupil's centre on a pixel.
 class FrameScreens {
   public:
-    FrameScreens(const OpticalSystem &system, const Seeing &seeing, double apertureMm, std::int32_t n);
+    FrameScreens(const OpticalSystem &system, const Seeing &seeing, double apertureMm, std::int32_t n,
+                 std::int32_t threads = 0);
 
     std::shared_ptr<const WavefrontMap> Next();
     double R0Steps() const { return r0Steps_; } // r0 at the reference wavelength in grid steps
@@ -102,7 +105,7 @@ class FrameScreens {
 // exposure's transfer function (Imager's LineFilter).
 class LongExposure {
   public:
-    LongExposure(std::int32_t n, double r0At500, double apertureMm);
+    LongExposure(std::int32_t n, double r0At500, double apertureMm, std::int32_t threads = 0);
     void operator()(double wavelength, std::vector<double> &values);
 
   private:
@@ -134,7 +137,7 @@ double SeeingField(const Job &job);
 // the long exposure, the mean of the frames, or the next frame of a sheet.
 class SeeingImages {
   public:
-    SeeingImages(const Job &job, std::int32_t n);
+    SeeingImages(const Job &job, std::int32_t n, std::int32_t threads);
     ~SeeingImages();
 
     // Far fields each panel takes per line of the light.
@@ -150,6 +153,7 @@ class SeeingImages {
 
     const Job &job_;
     std::int32_t n_;
+    std::int32_t threads_;
     std::optional<LongExposure> longExposure_;
     std::optional<FrameScreens> sheet_; // a sheet's frames, drawn panel by panel
     std::shared_ptr<const WavefrontMap> first_;

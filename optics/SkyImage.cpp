@@ -30,7 +30,7 @@ std::optional<double> GridArcseconds(std::optional<double> apertureMm, double wa
 ImageTransform &SkyImager::TransformOf(std::int32_t n) {
     if (!transform_ || transform_->Size() != n) {
         transform_.reset(); // the old tables go first
-        transform_.emplace(n);
+        transform_.emplace(n, threads_);
     }
     return *transform_;
 }

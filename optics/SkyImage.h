@@ -23,6 +23,9 @@ std::optional<double> GridArcseconds(std::optional<double> apertureMm, double wa
 
 class SkyImager {
   public:
+    // threads for the transforms: 0, DIFFRASCOPE_THREADS, else every core.
+    explicit SkyImager(std::int32_t threads = 0) : threads_(threads) {}
+
     // The grid intensities the panels show: the star image itself when the
     // sky holds nothing more, else the sky seen through it (kept until the
     // next call). gridArcseconds is needed when it does.
@@ -49,6 +52,7 @@ class SkyImager {
     const std::vector<std::complex<double>> &ObjectSpectrumOf(const SkyObject &object, double gridArcseconds,
                                                              std::int32_t n, const Checkpoint &checkpoint);
 
+    std::int32_t threads_;
     IntensityImage image_;
     std::optional<ImageTransform> transform_;
     std::optional<ObjectKey> objectKey_;

@@ -30,6 +30,7 @@ namespace option = frontend::name;
 
 constexpr const char *kVisual = "visual";
 constexpr const char *kLog = "log";
+constexpr const char *kLinear = "linear";
 constexpr const char *kZero = "0";
 constexpr int kWavesUnit = 0; // the unit boxes' entries
 constexpr int kMmUnit = 1;
@@ -283,6 +284,10 @@ QGroupBox *Controls::BuildDisplay() {
     decades_ = new DecimalSpinBox(optics::kDecadesLimit, QStringLiteral("1"), QStringLiteral("4"), group);
     decades_->setToolTip(tr("Decades of intensity the log scale shows (--decades)."));
     form->addRow(log_, WithUnit(decades_, tr("decades"), group));
+    linear_ = new QCheckBox(tr("Linear scale"), group);
+    linear_->setToolTip(tr("Grey level 255 I/Imax, to show an extended object's brightness in proportion "
+                           "(--display linear)."));
+    form->addRow(linear_);
     panel_ = new QSpinBox(group);
     panel_->setRange(optics::kMinPanelSide, optics::kMaxPanelSide);
     panel_->setSingleStep(kPanelStep);
@@ -319,9 +324,12 @@ void Controls::ConnectHandlers() {
     for (QSpinBox *box : {vanes_, panel_}) {
         connect(box, &QSpinBox::valueChanged, this, &Controls::Changing);
     }
-    for (QCheckBox *box : {apertureOn_, fRatioOn_, white_, log_, fieldOn_, zoom_}) {
+    for (QCheckBox *box : {apertureOn_, fRatioOn_, white_, log_, linear_, fieldOn_, zoom_}) {
         connect(box, &QCheckBox::toggled, this, &Controls::Changing);
     }
+    // One scale at a time: checking one unchecks the other (neither is the amplitude scale).
+    connect(log_, &QCheckBox::toggled, this, [this](bool on) { linear_->setChecked(linear_->isChecked() && !on); });
+    connect(linear_, &QCheckBox::toggled, this, [this](bool on) { log_->setChecked(log_->isChecked() && !on); });
     for (QComboBox *box : {whiteSource_, grid_}) {
         connect(box, &QComboBox::currentIndexChanged, this, &Controls::Changing);
     }
@@ -465,7 +473,7 @@ LabState Controls::State() const {
     state.Set(Latin(starMm ? option::kStarTestMm : option::kStarTest), starTest_->Value());
     state.Set(Latin(option::kWavelength), wavelength_->Value());
     state.Set(Latin(option::kSpectrum), Spectrum());
-    state.Set(Latin(option::kDisplay), log_->isChecked() ? Latin(kLog) : QString());
+    state.Set(Latin(option::kDisplay), log_->isChecked() ? Latin(kLog) : linear_->isChecked() ? Latin(kLinear) : QString());
     state.Set(Latin(option::kDecades), log_->isChecked() ? decades_->Value() : QString());
     state.Set(Latin(option::kPanel), QString::number(panel_->value()));
     state.Set(Latin(option::kField), fieldOn_->isChecked() ? field_->Value() : QString());
@@ -513,6 +521,7 @@ void Controls::SetState(const LabState &state) {
     wavelength_->SetValue(valueOr(option::kWavelength, DefaultValue(Latin(option::kWavelength))));
     ShowSpectrum(value(option::kSpectrum));
     log_->setChecked(value(option::kDisplay) == QLatin1String(kLog));
+    linear_->setChecked(value(option::kDisplay) == QLatin1String(kLinear));
     decades_->SetValue(valueOr(option::kDecades, DefaultValue(Latin(option::kDecades))));
     panel_->setValue(valueOr(option::kPanel, DefaultValue(Latin(option::kPanel))).toInt());
     fieldOn_->setChecked(state.Has(Latin(option::kField)));

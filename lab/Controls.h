@@ -94,6 +94,7 @@ class Controls : public QWidget {
     QLineEdit *whiteText_ = nullptr;
     QToolButton *browse_ = nullptr;
     QCheckBox *log_ = nullptr;
+    QCheckBox *linear_ = nullptr;
     DecimalSpinBox *decades_ = nullptr;
     QSpinBox *panel_ = nullptr;
     QCheckBox *fieldOn_ = nullptr;

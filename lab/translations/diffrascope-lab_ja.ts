@@ -297,6 +297,14 @@
         <source>The aperture&apos;s diameter: the exported metrics add the pixel scale, FWHM, EE50 and EE80 in arcseconds and, with the f-ratio, the focal length; exported FITS files add DIAM and PIXELSCL (--aperture-mm).</source>
         <translation>開口の直径: 書き出す測定値に画素スケール、FWHM、EE50、EE80 の秒角値と (F 値があれば) 焦点距離が加わり、書き出す FITS ファイルに DIAM と PIXELSCL が加わります (--aperture-mm)。</translation>
     </message>
+    <message>
+        <source>Linear scale</source>
+        <translation>線形スケール</translation>
+    </message>
+    <message>
+        <source>Grey level 255 I/Imax, to show an extended object&apos;s brightness in proportion (--display linear).</source>
+        <translation>階調 255 I/Imax。広がった天体の明るさをそのままの比で見せます (--display linear)。</translation>
+    </message>
 </context>
 <context>
     <name>diffrascope::lab::CurvePanel</name>

@@ -93,7 +93,8 @@ QList<QStringList> States(const QString &wavefront) {
          "--roughness", "0.05@20:60", "--seed", "7", "--wavefront", wavefront, "--startest", "8"},
         {"--aperture-mm", "200", "--startest", "8", "--companion", "0.7,0.5@60", "--companion", "2,3", "--normalize",
          "flux", "--scale-bar"},
-        {"--aperture-mm", "100", "--startest", "8", "--object", DIFFRASCOPE_TEST_OBJECT, "--object-scale", "0.05"},
+        {"--aperture-mm", "100", "--startest", "8", "--object", DIFFRASCOPE_TEST_OBJECT, "--object-scale", "0.05",
+         "--display", "linear"},
         {"--aperture-mm", "200", "--startest", "8", "--seeing", "7.5", "--seeing-frames", "12", "--average"},
     };
 }

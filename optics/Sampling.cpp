@@ -135,6 +135,13 @@ GradientSamples SampleGradient(const OpticalSystem &system, const Checkpoint &ch
     return samples;
 }
 
+// "the field of 20.0 λ/D is narrower than 256 pixels of 0.200 λ/D": a panel
+// pixel is at least a grid pixel, whose size the wavelength sets.
+std::string NarrowerThanPixels(const char *what, double width, std::int32_t side, double pixelScale) {
+    return std::string("the ") + what + " of " + Fixed(width, 1) + " λ/D is narrower than " + std::to_string(side) +
+           " pixels of " + Fixed(pixelScale, 3) + " λ/D";
+}
+
 } // namespace
 
 double SteepestSlope(const OpticalSystem &system) {
@@ -228,6 +235,10 @@ FieldPlan PlanPanels(const SamplingNeeds &needs, const FieldRequest &request) {
                                 std::to_string(plan.grid) + " grid; the panels show " + Fixed(plan.width, 1) +
                                 " λ/D");
     }
+    if (request.width && plan.width > wanted * (1 + 1e-9)) {
+        plan.warnings.push_back(NarrowerThanPixels("field", wanted, side, plan.pixelScale) + "; the panels show " +
+                                Fixed(plan.width, 1) + " λ/D");
+    }
     if (request.focusWidth) {
         const std::int32_t focusBin = std::min(BinOfField(*request.focusWidth, side, plan.pixelScale), plan.grid / side);
         plan.focusView = CentredView(plan.grid, side, focusBin);
@@ -236,6 +247,10 @@ FieldPlan PlanPanels(const SamplingNeeds &needs, const FieldRequest &request) {
             plan.warnings.push_back("the focus field of " + Fixed(*request.focusWidth, 1) + " λ/D does not fit the " +
                                     std::to_string(plan.grid) + " grid; the focus panel shows " +
                                     Fixed(plan.focusWidth, 1) + " λ/D");
+        }
+        if (plan.focusWidth > *request.focusWidth * (1 + 1e-9)) {
+            plan.warnings.push_back(NarrowerThanPixels("focus field", *request.focusWidth, side, plan.pixelScale) +
+                                    "; the focus panel shows " + Fixed(plan.focusWidth, 1) + " λ/D");
         }
     }
     return plan;

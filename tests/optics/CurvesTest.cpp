@@ -155,6 +155,9 @@ TEST(Curves, FocusPanelShowsItsOwnFieldInWholeGridPixelsAndCarriesTheCurves) {
     EXPECT_DOUBLE_EQ(result.panels[1].width, 256 * PixelScale(550));
     EXPECT_DOUBLE_EQ(result.panels[0].width, result.width);
     EXPECT_GT(result.width, result.panels[1].width);
+    // The wider field than asked is said.
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].find("the focus panel shows 51.2"), std::string::npos) << result.warnings[0];
     EXPECT_TRUE(result.panels[1].curves && !result.panels[0].curves && !result.panels[2].curves);
     ASSERT_TRUE(result.reference);
     // The obstructed perfect aperture passes more of the highest frequencies than the aberrated one.
